@@ -1,0 +1,62 @@
+# README's two commands: `make run` and `make test`. Both install what they need first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+GENERATOR  := -G Ninja
+JOBS       ?= $(shell nproc)
+
+.PHONY: all bootstrap build run test test-unit test-asan test-fuzz fuzz bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/src/app/braceform ]; then \
+	  $(BUILD)/src/app/braceform $(ARGS); \
+	else \
+	  $(BUILD)/src/cli/braceform-cli --human data/sample.json; \
+	fi
+
+# Sanitizer build of the Qt-free layers and their tests.
+test-asan: bootstrap
+	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DBRACEFORM_SANITIZE=ON -DBRACEFORM_GUI=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz-build: bootstrap
+	cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DBRACEFORM_FUZZ=ON -DBRACEFORM_GUI=OFF -DBRACEFORM_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Short smoke run of every fuzz target.
+test-fuzz: fuzz-build
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Long runs on demand: make fuzz FUZZ_SECONDS=3600
+fuzz: FUZZ_SECONDS = 600
+fuzz: fuzz-build
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test-unit: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The main suite runs last so that its summary closes the output.
+test: test-fuzz test-asan test-unit
+
+bench: bootstrap
+	scripts/bootstrap bench
+	bench/compare
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

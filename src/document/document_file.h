@@ -1,0 +1,38 @@
+#pragma once
+// Reading a file into the document and writing it back, without any window.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "reformat/document_lines.h"
+
+namespace braceform {
+
+// A file could not be read or written. what() names the file and the reason, in one line.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Decodes file bytes as "Load JSON File..." does: a UTF-8 byte-order mark is skipped, a
+// UTF-16 LE or BE mark selects that encoding; otherwise strict UTF-8 over the whole file,
+// and when that fails the ANSI code page (`ansiCodePage`, an iconv name; empty: the
+// user's). Then split into lines.
+DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePage = {});
+
+// The same decoding into one text, without splitting (the CLI's --raw tree path).
+std::string DecodeText(std::string&& bytes, const std::string& ansiCodePage = {});
+
+// The iconv name of the ANSI code page of the user's locale (LC_ALL, LC_CTYPE, LANG),
+// "CP1252" when unknown.
+std::string UserAnsiCodePage();
+
+// Reads a whole file. Throws FileError (missing, a folder, unreadable).
+std::string ReadFileBytes(const std::string& path);
+DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiCodePage = {});
+
+// Writes bytes to a temporary file in the target's folder, flushes it and renames it over
+// the target, so that an existing file is never left damaged. Throws FileError.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace braceform

@@ -1,0 +1,34 @@
+#pragma once
+// The reformat pipeline's core: lines in, lines out, no window.
+#include <string>
+#include <string_view>
+
+#include "reformat/document_lines.h"
+
+namespace braceform {
+
+enum class ReformatMode { HumanReadable, Compact };
+enum class HumanReadableEngine { Streaming, DocumentTree };
+
+struct ReformatOptions {
+  HumanReadableEngine humanReadableEngine = HumanReadableEngine::Streaming;
+  bool convertTabsToSpaces = true;
+};
+
+// Runs the operation on `lines` (the comment-line removal, the quote replacement, the
+// engine, tab conversion, trimming and splitting). On success `lines` holds the result.
+// When the document-tree engine rejects the text the error propagates and `lines` holds
+// the document without its comment lines.
+void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOptions& options);
+
+// Deletes the lines whose text, trimmed with TrimUTF8, begins with "//".
+void RemoveCommentLines(DocumentLines& lines);
+
+// Removes the bytes 0x00 to 0x20 from both ends.
+std::string_view TrimUTF8(std::string_view text);
+
+// The message as the error report shows it: a full stop is appended when the last
+// character's code is above that of the full stop.
+std::string ErrorReportText(std::string_view message);
+
+}  // namespace braceform

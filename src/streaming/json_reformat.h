@@ -1,0 +1,24 @@
+#pragma once
+// The one-pass streaming reformatter over UTF-8 bytes.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace braceform {
+
+enum TextWriterJSONFormat : std::uint8_t {
+  jsonCompact = 0,
+  jsonHumanReadable = 1,
+  jsonUnquotedPropName = 2,
+  jsonUnquotedPropNameCompact = 3,
+};
+
+// Never fails on malformed input: returns what it could write. The empty text gives the
+// empty text. Only running out of memory throws (std::bad_alloc).
+std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style);
+
+// Same on a working copy that the walk may change: buffer[0..length) followed by at least
+// eight zero bytes (the text ends at its first zero byte). A null buffer gives the empty text.
+std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style);
+
+}  // namespace braceform

@@ -1,0 +1,31 @@
+#pragma once
+// UTF-8 / UTF-16 conversions shared by every layer. The document is held as UTF-8;
+// these are the points where it meets UTF-16 (the tree engine, Qt, UTF-16 files).
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace braceform::text {
+
+// Strict: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
+bool IsValidUTF8(std::string_view s);
+
+// Length of the longest valid UTF-8 prefix of s.
+std::size_t ValidUTF8Prefix(std::string_view s);
+
+// Invalid sequences become U+FFFD, one per maximal invalid subpart, as the platform's
+// converters do; valid input is converted exactly.
+std::u16string UTF8ToUTF16(std::string_view s);
+
+// Lone surrogates become U+FFFD.
+std::string UTF16ToUTF8(std::u16string_view s);
+void AppendUTF16AsUTF8(std::string& out, std::u16string_view s);
+
+// Replaces invalid sequences in place (same rule as UTF8ToUTF16); returns whether it
+// changed anything. Equivalent to UTF16ToUTF8(UTF8ToUTF16(s)) without the round trip.
+bool SanitizeUTF8(std::string& s);
+
+// Appends the UTF-8 form of one code point (callers pass valid scalar values).
+void AppendCodePoint(std::string& out, char32_t cp);
+
+}  // namespace braceform::text
