@@ -1,0 +1,511 @@
+#include "app_form.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <string>
+
+#include "document/document_file.h"
+#include "editor.h"
+#include "error_report.h"
+#include "start_up.h"
+
+#if __has_include("json_lexer.h")
+#include "json_lexer.h"
+#define BRACEFORM_HAVE_JSON_LEXER 1
+#endif
+#if __has_include("find_dialog.h") && __has_include("find_text.h")
+#include "find_dialog.h"
+#include "find_text.h"
+#define BRACEFORM_HAVE_FIND 1
+#endif
+#if __has_include("i18n/translate.h")
+#include "i18n/translate.h"
+#else
+namespace braceform {
+// Stands in until the language files are read.
+inline std::string TranslateText(std::string_view english) { return std::string(english); }
+}  // namespace braceform
+#endif
+
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+
+namespace braceform {
+
+namespace {
+
+QIcon Icon(const char* themeName, const char* bundled) {
+  return QIcon::fromTheme(QString::fromLatin1(themeName),
+                          QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(bundled))));
+}
+
+QFont PixelFont(const char* family, double pixels) {
+  QFont font(QString::fromLatin1(family));
+  font.setPointSizeF(pixels * 72.0 / 96.0);
+  return font;
+}
+
+std::string FileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+[[maybe_unused]] QString Translated(const char* english) {
+  return QString::fromStdString(TranslateText(english));
+}
+
+QString RunFileDialog(QWidget* parent, const QString& lastName, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(QFileDialog::AnyFile);  // a missing file is the load's error to report
+  dialog.setNameFilters({QStringLiteral("JSON File (*.json)"), QStringLiteral("Any File (*)")});
+  dialog.setDefaultSuffix(QStringLiteral("json"));
+  if (!lastName.isEmpty()) dialog.selectFile(lastName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                    const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+QPushButton* AddButton(QBoxLayout* layout, const char* name, const char* caption, QIcon icon,
+                       int height) {
+  auto* button = new QPushButton(icon, QString::fromLatin1(caption));
+  button->setObjectName(QString::fromLatin1(name));
+  button->setFixedSize(150, height);
+  button->setIconSize(QSize(24, 24));
+  layout->addWidget(button);
+  return button;
+}
+
+}  // namespace
+
+// The progress text and the busy cursor of a long operation, painted before the work
+// starts and taken away when it ends, also when it fails (before the error is shown).
+class AppForm::Busy {
+ public:
+  Busy(AppForm* form, const char* text) : form_(form) {
+    form_->SetStatusText(QString::fromLatin1(text));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+  }
+  ~Busy() {
+    form_->SetStatusText({});
+    QApplication::restoreOverrideCursor();
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  AppForm* form_;
+};
+
+AppForm::AppForm(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(arguments) {
+  InitIconResources();
+  openDialog_ = [](QWidget* p, const QString& last) {
+    return RunFileDialog(p, last, QFileDialog::AcceptOpen);
+  };
+  saveDialog_ = [](QWidget* p, const QString& last) {
+    return RunFileDialog(p, last, QFileDialog::AcceptSave);
+  };
+  messageBox_ = [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    ShowMessageBox(this, icon, caption, text);
+  };
+  FormCreate();
+}
+
+AppForm::~AppForm() = default;
+
+void AppForm::FormCreate() {
+  QString exePath = arguments_.isEmpty() ? QCoreApplication::applicationFilePath() : arguments_[0];
+  identity_ = ReadAppIdentity(exePath);
+  setWindowTitle(identity_.AppTitle);
+  setAcceptDrops(true);
+
+  QString exeFolder = QCoreApplication::applicationDirPath();
+  QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  dataFolder_ = ChooseDataFolder(exeFolder, userData, identity_.AppCompanyName,
+                                 identity_.AppProductName);
+
+  CreateLayout();
+  CreateMenus();
+  ApplyEditorSettings();
+  documentLines_.Clear();
+  settings_ = OpenSettingsStore(dataFolder_ + QStringLiteral("settings.ini"));
+
+  timerParam_ = new QTimer(this);
+  timerParam_->setObjectName(QStringLiteral("TimerParam"));
+  timerParam_->setInterval(100);
+  connect(timerParam_, &QTimer::timeout, this, [this] { Guarded([this] { TimerParamTimer(); }); });
+  timerParam_->start();
+}
+
+void AppForm::CreateLayout() {
+  setFont(PixelFont("Tahoma", 11));
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  auto* panel2 = new QWidget(central);
+  panel2->setObjectName(QStringLiteral("Panel2"));
+  panel2->setFixedHeight(41);
+  auto* top = new QHBoxLayout(panel2);
+  top->setContentsMargins(3, 3, 0, 3);
+  top->setSpacing(3);
+  buttonLoad_ = AddButton(top, "ButtonLoad", "Load JSON File...",
+                          Icon("document-open", "folder32"), 35);
+  buttonSave_ = AddButton(top, "ButtonSave", "Save JSON File...",
+                          Icon("document-save", "floppy48"), 35);
+  buttonHuman_ = AddButton(top, "ButtonHuman", "Human Readable", Icon("go-next", "sign-right"), 35);
+  buttonCompact_ = AddButton(top, "ButtonCompact", "Compact", Icon("go-next", "sign-right"), 35);
+  top->addStretch(1);
+  column->addWidget(panel2);
+
+  editor_ = new Editor(central);
+  editor_->setObjectName(QStringLiteral("Editor1"));
+  column->addWidget(editor_, 1);
+
+  auto* panel1 = new QWidget(central);
+  panel1->setObjectName(QStringLiteral("Panel1"));
+  panel1->setFixedHeight(40);
+  auto* bottom = new QHBoxLayout(panel1);
+  bottom->setContentsMargins(3, 3, 3, 3);
+  bottom->setSpacing(3);
+  button3_ = AddButton(bottom, "Button3", "Find...", Icon("edit-find", "Item9"), 34);
+  bottom->addStretch(1);
+  button1_ = AddButton(bottom, "Button1", "Send Feedback...", Icon("mail-send", "feedback"), 34);
+  button2_ = AddButton(bottom, "Button2", "About...", Icon("help-about", "about"), 34);
+  column->addWidget(panel1);
+  setCentralWidget(central);
+
+  auto* bar = new QStatusBar(this);
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setFixedHeight(19);
+  bar->setSizeGripEnabled(false);
+  statusPanel_ = new QLabel(bar);
+  statusPanel_->setMinimumWidth(50);
+  bar->addWidget(statusPanel_, 1);
+  setStatusBar(bar);
+
+  setTabOrder(buttonLoad_, buttonSave_);
+  setTabOrder(buttonSave_, buttonHuman_);
+  setTabOrder(buttonHuman_, buttonCompact_);
+
+  auto guard = [this](void (AppForm::*handler)()) {
+    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+  };
+  connect(buttonLoad_, &QPushButton::clicked, this, guard(&AppForm::ButtonLoadClick));
+  connect(buttonSave_, &QPushButton::clicked, this, guard(&AppForm::ButtonSaveClick));
+  connect(buttonHuman_, &QPushButton::clicked, this, guard(&AppForm::ButtonHumanClick));
+  connect(buttonCompact_, &QPushButton::clicked, this, guard(&AppForm::ButtonCompactClick));
+  connect(button3_, &QPushButton::clicked, this, guard(&AppForm::Button3Click));
+
+  // Client area 675 x 394 below the menu bar, centred.
+  resize(675, 394 + menuBar()->sizeHint().height());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void AppForm::CreateMenus() {
+  auto guard = [this](void (AppForm::*handler)()) {
+    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+  };
+  auto add = [this, &guard](QMenu* menu, const char* name, const char* caption,
+                            void (AppForm::*handler)()) {
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, guard(handler));
+    return action;
+  };
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  file->setObjectName(QStringLiteral("File1"));
+  add(file, "New1", "New", &AppForm::New1Click)->setIcon(Icon("document-new", "Item6"));
+  QAction* load = file->addAction(Icon("document-open", "folder32"), QStringLiteral("Load JSON File..."));
+  load->setObjectName(QStringLiteral("LoadJSONFile1"));
+  connect(load, &QAction::triggered, buttonLoad_, &QPushButton::click);
+  QAction* save = file->addAction(Icon("document-save", "floppy48"), QStringLiteral("Save JSON File..."));
+  save->setObjectName(QStringLiteral("SaveJSONFile1"));
+  connect(save, &QAction::triggered, buttonSave_, &QPushButton::click);
+  file->addSeparator()->setObjectName(QStringLiteral("N1"));
+  add(file, "Exit1", "Exit", &AppForm::Exit1Click)->setIcon(Icon("application-exit", "exit"));
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+  options->setObjectName(QStringLiteral("Options1"));
+  QMenu* engine = options->addMenu(QStringLiteral("Human Readable Engine"));
+  engine->menuAction()->setObjectName(QStringLiteral("HumanReadableEngine1"));
+  auto* engineGroup = new QActionGroup(this);
+  streaming1_ = add(engine, "Streaming1", "Streaming", &AppForm::Streaming1Click);
+  documentTree1_ = add(engine, "DocumentTree1", "Document Tree", &AppForm::DocumentTree1Click);
+  QMenu* syntax = options->addMenu(QStringLiteral("Syntax"));
+  syntax->menuAction()->setObjectName(QStringLiteral("Syntax1"));
+  auto* syntaxGroup = new QActionGroup(this);
+  none1_ = add(syntax, "None1", "None", &AppForm::None1Click);
+  json1_ = add(syntax, "JSON1", "JSON", &AppForm::JSON1Click);
+  for (QAction* a : {streaming1_, documentTree1_}) {
+    a->setCheckable(true);
+    engineGroup->addAction(a);
+  }
+  for (QAction* a : {none1_, json1_}) {
+    a->setCheckable(true);
+    syntaxGroup->addAction(a);
+  }
+  streaming1_->setChecked(true);
+  json1_->setChecked(true);
+  options->addSeparator()->setObjectName(QStringLiteral("N5"));
+  convertTabstoSpaces1_ = options->addAction(QStringLiteral("Convert Tabs to Spaces"));
+  convertTabstoSpaces1_->setObjectName(QStringLiteral("ConvertTabstoSpaces1"));
+  wordWrap1_ = add(options, "WordWrap1", "Word Wrap", &AppForm::WordWrap1Click);
+  // Check items: the action inverts its own mark; the handler applies the new state.
+  convertTabstoSpaces1_->setCheckable(true);
+  wordWrap1_->setCheckable(true);
+  convertTabstoSpaces1_->setChecked(true);
+
+  popupMenu1_ = new QMenu(this);
+  popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+  auto addEdit = [this](const char* name, const char* caption, auto slot) {
+    QAction* action = popupMenu1_->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, slot] { Guarded([this, slot] { slot(editor_); }); });
+    return action;
+  };
+  addEdit("Undo1", "Undo", [](Editor* e) { e->undo(); });
+  popupMenu1_->addSeparator();
+  addEdit("Cut1", "Cut", [](Editor* e) { e->cut(); });
+  addEdit("Copy1", "Copy", [](Editor* e) { e->copy(); });
+  addEdit("Paste1", "Paste", [](Editor* e) { e->paste(); });
+  addEdit("Delete1", "Delete", [](Editor* e) { e->removeSelectedText(); });
+  popupMenu1_->addSeparator();
+  addEdit("SelectAll1", "Select All", [](Editor* e) { e->selectAll(true); });
+  editor_->SetPopupMenu(popupMenu1_);
+}
+
+void AppForm::ApplyEditorSettings() {
+  editor_->viewport()->installEventFilter(this);
+#ifdef BRACEFORM_HAVE_JSON_LEXER
+  auto* lexer = new JsonLexer();
+  lexer->setParent(this);
+  lexer->setDefaultFont(editor_->font());
+  jsonHighlighter_ = lexer;
+  editor_->setLexer(jsonHighlighter_);
+#endif
+}
+
+QString AppForm::StatusText() const { return statusPanel_->text(); }
+
+void AppForm::SetStatusText(const QString& text) {
+  statusPanel_->setText(text);
+  statusPanel_->repaint();
+}
+
+ReformatOptions AppForm::Options() const {
+  ReformatOptions options;
+  options.humanReadableEngine = documentTree1_->isChecked() ? HumanReadableEngine::DocumentTree
+                                                             : HumanReadableEngine::Streaming;
+  options.convertTabsToSpaces = convertTabstoSpaces1_->isChecked();
+  return options;
+}
+
+void AppForm::SetSizeLimits(std::int64_t colouring, std::int64_t display) {
+  colouringLimit_ = colouring;
+  displayLimit_ = display;
+}
+
+// --- Reformat -----------------------------------------------------------------------
+
+void AppForm::Reformat(ReformatMode mode) {
+  Busy busy(this, "Please wait...");
+  if (editor_->isEnabled()) documentLines_ = editor_->Lines();
+  ReformatDocument(documentLines_, mode, Options());
+  // One undo step brings the text before the operation back: the streaming engine
+  // silently drops what it cannot read, so the user must be able to return.
+  if (editor_->isEnabled()) editor_->ReplaceText(documentLines_.TextForm());
+  editor_->SetCaretLine(0);
+}
+
+void AppForm::ButtonHumanClick() { Reformat(ReformatMode::HumanReadable); }
+void AppForm::ButtonCompactClick() { Reformat(ReformatMode::Compact); }
+
+// --- Loading and saving -------------------------------------------------------------
+
+void AppForm::ButtonLoadClick() {
+  QString name = openDialog_(this, openFileName_);
+  if (name.isEmpty()) return;
+  openFileName_ = name;
+  DosyaAc(name);
+}
+
+void AppForm::DosyaAc(const QString& fileName) {
+  Busy busy(this, "Loading...");
+  QFileInfo info(fileName);
+  std::int64_t size = info.exists() ? info.size() : -1;
+  if (size > colouringLimit_) None1Click();
+  // Read into a new list: a failed read leaves the current document as it was.
+  DocumentLines lines = LoadDocumentFile(FileSystemName(fileName));
+  documentLines_.Swap(lines);
+  lines = DocumentLines();
+  if (size <= displayLimit_) {
+    editor_->SetLines(documentLines_);
+    editor_->setEnabled(true);
+  } else {
+    editor_->SetText("The file is not displayed because it is very large.");
+    editor_->setEnabled(false);
+  }
+  editor_->SetCaretLine(0);
+}
+
+void AppForm::ButtonSaveClick() {
+  QString name = saveDialog_(this, saveFileName_);
+  if (name.isEmpty()) return;
+  saveFileName_ = name;
+  Busy busy(this, "Saving...");
+  if (editor_->isEnabled())
+    WriteFileAtomically(FileSystemName(name), editor_->TextForm());
+  else
+    WriteFileAtomically(FileSystemName(name), documentLines_.TextForm());
+}
+
+// --- Command line and dropped files -------------------------------------------------
+
+void AppForm::TimerParamTimer() {
+  timerParam_->stop();
+  QString joined;
+  for (qsizetype i = 1; i < arguments_.size(); ++i) joined += QLatin1Char(' ') + arguments_[i];
+  QByteArray utf8 = joined.toUtf8();
+  std::string_view trimmed = TrimUTF8(std::string_view(utf8.constData(), utf8.size()));
+  QString name = QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size()));
+  if (!name.isEmpty() && QFileInfo(name).isFile()) DosyaAc(name);
+}
+
+void AppForm::WMDropFiles(const QStringList& fileNames) {
+  for (const QString& name : fileNames) {
+    if (name.isEmpty()) break;
+    DosyaAc(name);
+  }
+}
+
+bool AppForm::AcceptFileDrag(QDropEvent* event) {
+  const QMimeData* mime = event->mimeData();
+  if (mime == nullptr || !mime->hasUrls()) return false;
+  for (const QUrl& url : mime->urls())
+    if (!url.isLocalFile()) return false;
+  event->acceptProposedAction();
+  return true;
+}
+
+void AppForm::dragEnterEvent(QDragEnterEvent* event) { AcceptFileDrag(event); }
+void AppForm::dragMoveEvent(QDragMoveEvent* event) { AcceptFileDrag(event); }
+
+void AppForm::dropEvent(QDropEvent* event) {
+  if (!AcceptFileDrag(event)) return;
+  QStringList names;
+  for (const QUrl& url : event->mimeData()->urls()) names << url.toLocalFile();
+  Guarded([&] { WMDropFiles(names); });
+}
+
+bool AppForm::eventFilter(QObject* watched, QEvent* event) {
+  if (editor_ != nullptr && watched == editor_->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+        if (AcceptFileDrag(static_cast<QDropEvent*>(event))) return true;
+        break;
+      case QEvent::Drop:
+        if (AcceptFileDrag(static_cast<QDropEvent*>(event))) {
+          dropEvent(static_cast<QDropEvent*>(event));
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Menus --------------------------------------------------------------------------
+
+void AppForm::New1Click() {
+  documentLines_.Clear();
+  editor_->ClearAll();
+  editor_->setEnabled(true);
+  editor_->SetCaretLine(0);
+  editor_->insert(QStringLiteral("a"));
+  editor_->ClearAll();
+}
+
+void AppForm::Exit1Click() { QCoreApplication::quit(); }
+
+void AppForm::Streaming1Click() { streaming1_->setChecked(true); }
+void AppForm::DocumentTree1Click() { documentTree1_->setChecked(true); }
+
+void AppForm::None1Click() {
+  editor_->setLexer(nullptr);
+  editor_->setFont(editor_->font());
+  none1_->setChecked(true);
+}
+
+void AppForm::JSON1Click() {
+  if (jsonHighlighter_ != nullptr && editor_->lexer() != jsonHighlighter_)
+    editor_->setLexer(jsonHighlighter_);
+  json1_->setChecked(true);
+}
+
+void AppForm::WordWrap1Click() { editor_->SetWordWrap(wordWrap1_->isChecked()); }
+
+// --- Find ---------------------------------------------------------------------------
+
+void AppForm::Button3Click() {
+#ifdef BRACEFORM_HAVE_FIND
+  if (findDialog_ == nullptr) {
+    findDialog_ = new FindDialog(this);
+    findDialog_->setObjectName(QStringLiteral("FindDialog1"));
+    connect(findDialog_, &FindDialog::findRequested, this,
+            [this](const QString& text, bool matchCase) {
+              Guarded([&] { FindDialog1Find(text, matchCase); });
+            });
+  }
+  findDialog_->show();
+  findDialog_->raise();
+  findDialog_->activateWindow();
+#endif
+}
+
+void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
+#ifdef BRACEFORM_HAVE_FIND
+  std::string whole = editor_->Text();
+  QString haystack = QString::fromUtf8(whole.data(), static_cast<qsizetype>(whole.size()));
+  std::int64_t from = editor_->SelStart() + editor_->SelLength();
+  int found = from > haystack.size() ? -1 : FindForward(haystack, text, static_cast<int>(from), matchCase);
+  if (found < 0) {
+    messageBox_(QMessageBox::Warning, Translated("Find"), Translated("Text not found!"));
+    editor_->SetSelection16(0, 0);
+    return;
+  }
+  editor_->setFocus();
+  editor_->SetSelection16(found, text.size());
+#else
+  (void)text;
+  (void)matchCase;
+#endif
+}
+
+}  // namespace braceform

@@ -1,0 +1,132 @@
+#pragma once
+// The main window. Controls and actions carry the window's layout names as object names
+// (Editor1, ButtonHuman, New1, ...), so tests and readers find them by those names.
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "reformat/document_lines.h"
+#include "reformat/pipeline.h"
+#include "version_info.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSettings;
+class QTimer;
+class QUrl;
+class QsciLexer;
+
+namespace braceform {
+
+class Editor;
+class FindDialog;
+
+inline constexpr std::int64_t kColouringLimit = 104857600;  // 100 MiB
+inline constexpr std::int64_t kDisplayLimit = 2147483648;   // 2 GiB
+
+class AppForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Runs a file dialog: the last name chosen in it comes in, the chosen name (empty when
+  // cancelled) goes out.
+  using FileDialogHook = std::function<QString(QWidget* parent, const QString& lastName)>;
+  using MessageBoxHook =
+      std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
+
+  // `arguments` as the program received them (argument 0 is the program).
+  explicit AppForm(const QStringList& arguments, QWidget* parent = nullptr);
+  ~AppForm() override;
+
+  // Commands, named after their controls.
+  void ButtonLoadClick();
+  void ButtonSaveClick();
+  void ButtonHumanClick();
+  void ButtonCompactClick();
+  void Button3Click();
+  void DosyaAc(const QString& fileName);
+  void TimerParamTimer();
+  void WMDropFiles(const QStringList& fileNames);
+  void New1Click();
+  void Exit1Click();
+  void Streaming1Click();
+  void DocumentTree1Click();
+  void None1Click();
+  void JSON1Click();
+  void WordWrap1Click();
+  void FindDialog1Find(const QString& text, bool matchCase);
+  // Called by the language dialog before a restart; the window has nothing to do.
+  void SetLanguageFile(const QString& fileName) { (void)fileName; }
+
+  Editor* editor() const { return editor_; }
+  DocumentLines& documentLines() { return documentLines_; }
+  const AppIdentity& identity() const { return identity_; }
+  const QString& dataFolder() const { return dataFolder_; }
+  QString StatusText() const;
+  ReformatOptions Options() const;
+  QTimer* timerParam() const { return timerParam_; }
+
+  // Test seams.
+  void SetSizeLimits(std::int64_t colouring, std::int64_t display);
+  void SetOpenDialog(FileDialogHook hook) { openDialog_ = std::move(hook); }
+  void SetSaveDialog(FileDialogHook hook) { saveDialog_ = std::move(hook); }
+  void SetMessageBox(MessageBoxHook hook) { messageBox_ = std::move(hook); }
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class Busy;
+
+  void FormCreate();
+  void CreateLayout();
+  void CreateMenus();
+  void ApplyEditorSettings();
+  void Reformat(ReformatMode mode);
+  void SetStatusText(const QString& text);
+  // Accepts a drag of local files; returns whether it was one.
+  bool AcceptFileDrag(QDropEvent* event);
+
+  QStringList arguments_;
+  AppIdentity identity_;
+  QString dataFolder_;
+  std::unique_ptr<QSettings> settings_;
+  DocumentLines documentLines_;
+  std::int64_t colouringLimit_ = kColouringLimit;
+  std::int64_t displayLimit_ = kDisplayLimit;
+  QString openFileName_;
+  QString saveFileName_;
+  FileDialogHook openDialog_;
+  FileDialogHook saveDialog_;
+  MessageBoxHook messageBox_;
+
+  Editor* editor_ = nullptr;
+  QsciLexer* jsonHighlighter_ = nullptr;
+  FindDialog* findDialog_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  QTimer* timerParam_ = nullptr;
+  QPushButton* buttonLoad_ = nullptr;
+  QPushButton* buttonSave_ = nullptr;
+  QPushButton* buttonHuman_ = nullptr;
+  QPushButton* buttonCompact_ = nullptr;
+  QPushButton* button3_ = nullptr;
+  QPushButton* button1_ = nullptr;
+  QPushButton* button2_ = nullptr;
+  QAction* streaming1_ = nullptr;
+  QAction* documentTree1_ = nullptr;
+  QAction* none1_ = nullptr;
+  QAction* json1_ = nullptr;
+  QAction* convertTabstoSpaces1_ = nullptr;
+  QAction* wordWrap1_ = nullptr;
+  QMenu* popupMenu1_ = nullptr;
+};
+
+}  // namespace braceform

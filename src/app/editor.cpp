@@ -1,0 +1,243 @@
+#include "editor.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+#include <cstring>
+
+namespace braceform {
+
+namespace {
+
+// Characters the End key skips back over before stopping at the last non-blank one.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+QFont PointFont(const char* family, double pixels) {
+  QFont font(family);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPointSizeF(pixels * 72.0 / 96.0);  // character heights are given at 96 dpi
+  return font;
+}
+
+}  // namespace
+
+std::string NormaliseLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 64);
+  std::size_t i = 0, n = text.size();
+  while (i < n) {
+    std::size_t j = i;
+    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
+    out.append(text.data() + i, j - i);
+    if (j == n) break;
+    out += "\r\n";
+    i = (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ? j + 2 : j + 1;
+  }
+  return out;
+}
+
+Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
+  setUtf8(true);
+  setEolMode(EolWindows);
+  Sci(SCI_SETPASTECONVERTENDINGS, 1);
+  Sci(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+
+  QFont font = PointFont("Courier New", 13);
+  setFont(font);
+  setMarginsFont(PointFont("Courier New", 11));
+
+  // No right-margin line, no folding, no glyphs at wrapped line ends.
+  setEdgeMode(EdgeNone);
+  setFolding(NoFoldStyle);
+  setWrapVisualFlags(WrapFlagNone);
+
+  // Gutter: marks band, line numbers, folding band (empty while folding is off), then a
+  // small gap before the text.
+  setMargins(3);
+  setMarginType(0, SymbolMargin);
+  setMarginWidth(0, 13);
+  setMarginType(1, NumberMargin);
+  setMarginLineNumbers(1, true);
+  setMarginType(2, SymbolMargin);
+  setMarginWidth(2, 0);
+  Sci(SCI_SETMARGINLEFT, 0, 3);
+  UpdateGutter();
+  connect(this, &QsciScintilla::linesChanged, this, &Editor::UpdateGutter);
+
+  // Selection drawn translucent over the text.
+  Sci(SCI_SETSELALPHA, 102);
+
+  // Alt-drag selects a column block; typing keeps the indentation of the line above;
+  // Backspace in leading white space steps back by an indentation level; Tab and
+  // Shift+Tab on a block indent and unindent it; Tab inserts a tab character.
+  Sci(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
+  Sci(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 1);
+  setAutoIndent(true);
+  setBackspaceUnindents(true);
+  setTabIndents(true);
+  setIndentationsUseTabs(true);
+  setTabWidth(8);
+  // Caret never beyond the end of a line.
+  Sci(SCI_SETVIRTUALSPACEOPTIONS, SCVS_NONE);
+  // Files dropped on the editor belong to the window; text drags stay the editor's.
+  setAcceptDrops(true);
+}
+
+long Editor::Sci(unsigned int msg, std::uintptr_t w, std::intptr_t l) const {
+  return SendScintilla(msg, static_cast<unsigned long>(w), static_cast<long>(l));
+}
+
+long Editor::SciText(unsigned int msg, std::uintptr_t w, const char* text) const {
+  return SendScintilla(msg, w, text);
+}
+
+std::string Editor::Text() const {
+  long length = Sci(SCI_GETLENGTH);
+  const char* p = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  if (length == 0 || p == nullptr) return {};
+  return NormaliseLineBreaks(std::string_view(p, static_cast<std::size_t>(length)));
+}
+
+std::string Editor::TextForm() const {
+  std::string text = Text();
+  if (keepFinalBreak_ && !text.empty()) text += "\r\n";
+  return text;
+}
+
+DocumentLines Editor::Lines() const {
+  std::string text = Text();
+  if (text.empty()) return {};
+  text += "\r\n";
+  return DocumentLines::FromText(std::move(text));
+}
+
+void Editor::Load(std::string_view text) {
+  Sci(SCI_SETUNDOCOLLECTION, 0);
+  Sci(SCI_CLEARALL);
+  Sci(SCI_ALLOCATE, text.size() + 1);
+  if (!text.empty()) SciText(SCI_APPENDTEXT, text.size(), text.data());
+  Sci(SCI_SETUNDOCOLLECTION, 1);
+  Sci(SCI_EMPTYUNDOBUFFER);
+  Sci(SCI_SETSAVEPOINT);
+  Sci(SCI_GOTOPOS, 0);
+  ScrollToTopLeft();
+}
+
+void Editor::SetLines(const DocumentLines& lines) {
+  keepFinalBreak_ = true;
+  std::string_view form = lines.TextForm();
+  if (!form.empty()) form.remove_suffix(2);  // kept by the final-break rule instead
+  Load(form);
+}
+
+namespace {
+// What the editor shows for a text given to it.
+std::string EditorContent(std::string_view text, bool keepFinalBreak) {
+  std::string content = NormaliseLineBreaks(text);
+  if (keepFinalBreak && content.size() >= 2 && content.ends_with("\r\n")) content.resize(content.size() - 2);
+  return content;
+}
+}  // namespace
+
+void Editor::SetText(std::string_view text) { Load(EditorContent(text, keepFinalBreak_)); }
+
+void Editor::ReplaceText(std::string_view text) {
+  std::string content = EditorContent(text, keepFinalBreak_);
+  Sci(SCI_BEGINUNDOACTION);
+  Sci(SCI_SETTARGETRANGE, 0, Sci(SCI_GETLENGTH));
+  SciText(SCI_REPLACETARGET, content.size(), content.data());
+  Sci(SCI_ENDUNDOACTION);
+  Sci(SCI_GOTOPOS, 0);
+  ScrollToTopLeft();
+}
+
+void Editor::ClearAll() {
+  Sci(SCI_CLEARALL);
+  Sci(SCI_MARKERDELETEALL, static_cast<std::uintptr_t>(-1));
+  Sci(SCI_EMPTYUNDOBUFFER);
+  Sci(SCI_SETSAVEPOINT);
+}
+
+int Editor::CaretLine() const {
+  return static_cast<int>(Sci(SCI_LINEFROMPOSITION, Sci(SCI_GETCURRENTPOS)));
+}
+
+void Editor::SetCaretLine(int line) { Sci(SCI_GOTOLINE, line); }
+
+void Editor::ScrollToTopLeft() {
+  Sci(SCI_SETFIRSTVISIBLELINE, 0);
+  Sci(SCI_SETXOFFSET, 0);
+}
+
+std::int64_t Editor::ToUTF16(long pos) const {
+  long line = Sci(SCI_LINEFROMPOSITION, pos);
+  long lineStart = Sci(SCI_POSITIONFROMLINE, line);
+  return Sci(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) +
+         Sci(SCI_COUNTCODEUNITS, lineStart, pos);
+}
+
+long Editor::FromUTF16(std::int64_t offset) const {
+  long line = Sci(SCI_LINEFROMINDEXPOSITION, offset, SC_LINECHARACTERINDEX_UTF16);
+  long lineStart = Sci(SCI_POSITIONFROMLINE, line);
+  std::int64_t rest = offset - Sci(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
+  return Sci(SCI_POSITIONRELATIVECODEUNITS, lineStart, rest);
+}
+
+std::int64_t Editor::SelStart() const { return ToUTF16(Sci(SCI_GETSELECTIONSTART)); }
+
+std::int64_t Editor::SelLength() const {
+  return ToUTF16(Sci(SCI_GETSELECTIONEND)) - SelStart();
+}
+
+void Editor::SetSelection16(std::int64_t start, std::int64_t length) {
+  long from = FromUTF16(start);
+  long to = FromUTF16(start + length);
+  Sci(SCI_SETSEL, from, to);
+  Sci(SCI_SCROLLRANGE, from, to);
+}
+
+void Editor::UpdateGutter() {
+  int digits = 3;
+  for (long n = Sci(SCI_GETLINECOUNT); n >= 1000; n /= 10) ++digits;
+  if (digits == gutterDigits_) return;
+  gutterDigits_ = digits;
+  setMarginWidth(1, QString(digits + 1, QLatin1Char('9')));
+}
+
+bool Editor::EnhancedEnd(bool extend) {
+  long pos = Sci(SCI_GETCURRENTPOS);
+  long line = Sci(SCI_LINEFROMPOSITION, pos);
+  long start = Sci(SCI_POSITIONFROMLINE, line);
+  long end = Sci(SCI_GETLINEENDPOSITION, line);
+  long lastNonBlank = end;
+  while (lastNonBlank > start && IsBlank(static_cast<char>(Sci(SCI_GETCHARAT, lastNonBlank - 1))))
+    --lastNonBlank;
+  long target = pos != lastNonBlank ? lastNonBlank : end;
+  if (extend)
+    Sci(SCI_SETCURRENTPOS, target);
+  else
+    Sci(SCI_GOTOPOS, target);
+  Sci(SCI_CHOOSECARETX);
+  Sci(SCI_SCROLLCARET);
+  return true;
+}
+
+void Editor::keyPressEvent(QKeyEvent* event) {
+  Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  if (event->key() == Qt::Key_End && (mods == Qt::NoModifier || mods == Qt::ShiftModifier) &&
+      !WordWrap()) {
+    EnhancedEnd(mods == Qt::ShiftModifier);
+    event->accept();
+    return;
+  }
+  QsciScintilla::keyPressEvent(event);
+}
+
+void Editor::contextMenuEvent(QContextMenuEvent* event) {
+  if (popupMenu_ == nullptr) return QsciScintilla::contextMenuEvent(event);
+  popupMenu_->exec(event->globalPos());
+  event->accept();
+}
+
+}  // namespace braceform

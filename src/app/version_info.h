@@ -1,0 +1,34 @@
+#pragma once
+// The program's identity, read from the build's one version record.
+#include <QString>
+
+namespace braceform {
+
+struct EXEVersionData {
+  QString CompanyName;
+  QString FileDescription;
+  QString FileVersion;
+  QString InternalName;
+  QString LegalCopyright;
+  QString LegalTrademarks;
+  QString OriginalFileName;
+  QString ProductName;
+  QString ProductVersion;
+  QString Comments;
+  QString PrivateBuild;
+  QString SpecialBuild;
+};
+
+// `exePath` names the running executable (its file name is OriginalFileName).
+EXEVersionData ReadEXEVersionData(const QString& exePath);
+
+struct AppIdentity {
+  QString AppCompanyName;
+  QString AppProductName;
+  QString AppVersion;  // major.minor
+  QString AppTitle;    // company - product
+};
+
+AppIdentity ReadAppIdentity(const QString& exePath);
+
+}  // namespace braceform
