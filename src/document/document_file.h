@@ -29,6 +29,8 @@ std::string UserAnsiCodePage();
 
 // Reads a whole file. Throws FileError (missing, a folder, unreadable).
 std::string ReadFileBytes(const std::string& path);
+// Reads an open descriptor (a pipe, standard input) to its end; `name` is used in errors.
+std::string ReadAllBytes(int fd, const std::string& name);
 DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiCodePage = {});
 
 // Writes bytes to a temporary file in the target's folder, flushes it and renames it over

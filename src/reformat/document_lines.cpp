@@ -1,53 +1,75 @@
 #include "reformat/document_lines.h"
 
+#include <cstring>
+
+#include "reformat/byte_scan.h"
+
 namespace braceform {
-namespace {
 
-// Position of the next CR or LF at or after i, or n.
-inline std::size_t NextBreak(const char* s, std::size_t n, std::size_t i) {
-  while (i < n && s[i] != '\r' && s[i] != '\n') ++i;
-  return i;
-}
+DocumentLines DocumentLines::FromText(std::string_view text) { return FromText(text, false); }
 
-}  // namespace
-
-DocumentLines DocumentLines::FromText(std::string_view text) {
+DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces) {
   DocumentLines d;
   const char* s = text.data();
-  std::size_t n = text.size(), i = 0;
-  d.text_.reserve(n + 2);
-  while (i < n) {
-    std::size_t start = i;
-    i = NextBreak(s, n, i);
-    d.starts_.push_back(d.text_.size());
-    d.text_.append(s + start, i - start);
-    d.text_.append("\r\n", 2);
-    if (i < n) {
-      if (s[i] == '\r' && i + 1 < n && s[i + 1] == '\n') i += 2; else ++i;
+  const std::size_t n = text.size();
+  if (n == 0) return d;
+
+  // Size everything exactly first, so a large document costs one allocation per member.
+  scan::BreakCounts c = scan::CountBreaks(s, n);
+  const char last = s[n - 1];
+  const bool endsWithBreak = last == '\r' || last == '\n';
+  std::size_t lines = c.cr + c.lf - c.crlf + (endsWithBreak ? 0 : 1);
+  std::size_t size = n + (c.cr - c.crlf) + (c.lf - c.crlf) + (endsWithBreak ? 0 : 2);
+  if (tabsToSpaces) size += c.tab;
+  d.text_.resize(size);
+  d.starts_.reserve(lines);
+
+  const char tab = tabsToSpaces ? '\t' : '\n';
+  char* const out = d.text_.data();
+  char* o = out;
+  std::size_t i = 0;
+  d.starts_.push_back(0);
+  while (true) {
+    std::size_t j = scan::FindFirstOf(s, n, i, '\r', '\n', tab);
+    std::memcpy(o, s + i, j - i);
+    o += j - i;
+    if (j == n) {  // last line without a break
+      *o++ = '\r';
+      *o++ = '\n';
+      break;
     }
+    if (s[j] == '\t') {
+      *o++ = ' ';
+      *o++ = ' ';
+      i = j + 1;
+      continue;
+    }
+    *o++ = '\r';
+    *o++ = '\n';
+    i = (s[j] == '\r' && j + 1 < n && s[j + 1] == '\n') ? j + 2 : j + 1;
+    if (i == n) break;
+    d.starts_.push_back(static_cast<std::size_t>(o - out));
   }
   return d;
 }
 
 DocumentLines DocumentLines::FromText(std::string&& text) {
-  // Reusable when every break is CR LF and the text ends with one.
   const char* s = text.data();
-  std::size_t n = text.size();
-  bool reusable = n == 0 || (n >= 2 && s[n - 2] == '\r' && s[n - 1] == '\n');
-  std::vector<std::size_t> starts;
-  if (reusable) {
-    std::size_t i = 0;
-    while (i < n) {
-      starts.push_back(i);
-      std::size_t j = NextBreak(s, n, i);
-      if (j >= n || s[j] != '\r' || j + 1 >= n || s[j + 1] != '\n') { reusable = false; break; }
-      i = j + 2;
-    }
+  const std::size_t n = text.size();
+  if (n == 0) return DocumentLines();
+  // Reusable when every break is CR LF and the text ends with one.
+  scan::BreakCounts c = scan::CountBreaks(s, n);
+  if (c.cr != c.crlf || c.lf != c.crlf || s[n - 1] != '\n') {
+    return FromText(std::string_view(text), false);
   }
-  if (!reusable) return FromText(std::string_view(text));
   DocumentLines d;
+  d.starts_.reserve(c.crlf);
+  for (std::size_t i = 0; i < n;) {
+    d.starts_.push_back(i);
+    const void* lf = std::memchr(s + i, '\n', n - i);
+    i = static_cast<std::size_t>(static_cast<const char*>(lf) - s) + 1;
+  }
   d.text_ = std::move(text);
-  d.starts_ = std::move(starts);
   return d;
 }
 

@@ -17,6 +17,8 @@ class DocumentLines {
   static DocumentLines FromText(std::string_view text);
   // Same, but reuses the buffer when the text already is a text form (saves a copy).
   static DocumentLines FromText(std::string&& text);
+  // Same, and every TAB becomes two spaces on the way (the pipeline's tab conversion).
+  static DocumentLines FromText(std::string_view text, bool tabsToSpaces);
 
   std::size_t Count() const { return starts_.size(); }
   bool Empty() const { return starts_.empty(); }

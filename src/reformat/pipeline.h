@@ -13,6 +13,9 @@ enum class HumanReadableEngine { Streaming, DocumentTree };
 struct ReformatOptions {
   HumanReadableEngine humanReadableEngine = HumanReadableEngine::Streaming;
   bool convertTabsToSpaces = true;
+  // The streaming engine's unquoted-member-name styles (the CLI's --unquoted); the window
+  // never sets it.
+  bool unquotedNames = false;
 };
 
 // Runs the operation on `lines` (the comment-line removal, the quote replacement, the

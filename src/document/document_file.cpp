@@ -1,0 +1,263 @@
+#include "document/document_file.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "text/utf.h"
+
+namespace braceform {
+namespace {
+
+[[noreturn]] void ThrowFileError(const char* verb, const std::string& path, int err) {
+  throw FileError(std::string(verb) + " \"" + path + "\": " + std::strerror(err));
+}
+
+// --- UTF-16 -------------------------------------------------------------------------------
+
+// Calls f(code point) for every character of UTF-16 bytes; a lone surrogate and an odd
+// trailing byte each give U+FFFD, so nothing vanishes without trace.
+template <class F>
+void ForEachUTF16CodePoint(std::string_view bytes, bool littleEndian, F&& f) {
+  auto u = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t units = bytes.size() / 2;
+  auto unit = [&](std::size_t k) -> char32_t {
+    unsigned char a = u[2 * k], b = u[2 * k + 1];
+    return littleEndian ? (a | (b << 8)) : ((a << 8) | b);
+  };
+  for (std::size_t k = 0; k < units; ++k) {
+    char32_t c = unit(k);
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      char32_t next = k + 1 < units ? unit(k + 1) : 0;
+      if (c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+        ++k;
+      } else {
+        c = 0xFFFD;
+      }
+    }
+    f(c);
+  }
+  if (bytes.size() % 2) f(0xFFFD);
+}
+
+std::string DecodeUTF16(std::string_view bytes, bool littleEndian) {
+  std::size_t size = 0;
+  ForEachUTF16CodePoint(bytes, littleEndian, [&](char32_t c) {
+    size += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+  });
+  std::string out;
+  out.reserve(size);
+  ForEachUTF16CodePoint(bytes, littleEndian, [&](char32_t c) { text::AppendCodePoint(out, c); });
+  return out;
+}
+
+// --- ANSI code page -----------------------------------------------------------------------
+
+std::string DecodeAnsi(std::string_view bytes, const std::string& codePage) {
+  iconv_t cd = iconv_open("UTF-8", codePage.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter at all: read it as Latin-1
+    for (unsigned char b : bytes) text::AppendCodePoint(out, b);
+    return out;
+  }
+  char chunk[65536];
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  while (inLeft > 0) {
+    char* o = chunk;
+    std::size_t outLeft = sizeof chunk;
+    std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+    int err = errno;
+    out.append(chunk, static_cast<std::size_t>(o - chunk));
+    if (r != static_cast<std::size_t>(-1)) continue;
+    if (err == E2BIG) continue;
+    // A byte the code page does not define (EILSEQ), or a lead byte cut off by the end of
+    // the file (EINVAL): keep a visible U+FFFD and go on with the next byte.
+    text::AppendCodePoint(out, 0xFFFD);
+    ++in;
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return out;
+}
+
+struct LocaleCodePage {
+  const char* language;
+  const char* codePage;
+};
+
+// Windows' ANSI code page for each language; Chinese and Serbian depend on more than that.
+constexpr LocaleCodePage kCodePages[] = {
+    {"pl", "CP1250"}, {"cs", "CP1250"}, {"sk", "CP1250"}, {"hu", "CP1250"}, {"sl", "CP1250"},
+    {"hr", "CP1250"}, {"ro", "CP1250"}, {"sq", "CP1250"}, {"bs", "CP1250"}, {"ru", "CP1251"},
+    {"uk", "CP1251"}, {"be", "CP1251"}, {"bg", "CP1251"}, {"mk", "CP1251"}, {"sr", "CP1251"},
+    {"kk", "CP1251"}, {"ky", "CP1251"}, {"tt", "CP1251"}, {"mn", "CP1251"}, {"el", "CP1253"},
+    {"tr", "CP1254"}, {"az", "CP1254"}, {"he", "CP1255"}, {"yi", "CP1255"}, {"ar", "CP1256"},
+    {"fa", "CP1256"}, {"ur", "CP1256"}, {"lt", "CP1257"}, {"lv", "CP1257"}, {"et", "CP1257"},
+    {"vi", "CP1258"}, {"th", "CP874"},  {"ja", "CP932"},  {"ko", "CP949"},  {"zh", "CP936"},
+};
+
+}  // namespace
+
+std::string UserAnsiCodePage() {
+  std::string locale;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) {
+      locale = v;
+      break;
+    }
+  }
+  std::size_t cut = locale.find_first_of(".@");
+  std::string modifier = locale.find('@') != std::string::npos ? locale.substr(locale.find('@') + 1) : "";
+  std::string base = locale.substr(0, cut);
+  std::string language = base.substr(0, base.find('_'));
+  std::string territory = base.find('_') != std::string::npos ? base.substr(base.find('_') + 1) : "";
+  if (language == "zh" && (territory == "TW" || territory == "HK" || territory == "MO")) {
+    return "CP950";
+  }
+  if (language == "sr" && modifier == "latin") return "CP1250";
+  for (const auto& e : kCodePages) {
+    if (language == e.language) return e.codePage;
+  }
+  return "CP1252";
+}
+
+std::string DecodeText(std::string&& bytes, const std::string& ansiCodePage) {
+  auto u = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  if (n >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) {
+    bytes.erase(0, 3);
+    // The mark says UTF-8; a broken sequence becomes U+FFFD rather than making the file
+    // unreadable or turning its valid text into mojibake.
+    text::SanitizeUTF8(bytes);
+    return std::move(bytes);
+  }
+  if (n >= 2 && u[0] == 0xFF && u[1] == 0xFE) return DecodeUTF16(std::string_view(bytes).substr(2), true);
+  if (n >= 2 && u[0] == 0xFE && u[1] == 0xFF) return DecodeUTF16(std::string_view(bytes).substr(2), false);
+  if (text::IsValidUTF8(bytes)) return std::move(bytes);
+  return DecodeAnsi(bytes, ansiCodePage.empty() ? UserAnsiCodePage() : ansiCodePage);
+}
+
+DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePage) {
+  return DocumentLines::FromText(DecodeText(std::move(bytes), ansiCodePage));
+}
+
+std::string ReadAllBytes(int fd, const std::string& name) {
+  std::string data;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  std::size_t used = 0;
+  while (true) {
+    if (data.size() - used < 65536) data.resize(std::max(used + 65536, data.capacity()));
+    ssize_t r = read(fd, data.data() + used, data.size() - used);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      ThrowFileError("Cannot read", name, errno);
+    }
+    if (r == 0) break;
+    used += static_cast<std::size_t>(r);
+  }
+  data.resize(used);
+  return data;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowFileError("Cannot open", path, errno);
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    ThrowFileError("Cannot open", path, EISDIR);
+  }
+  try {
+    std::string data = ReadAllBytes(fd, path);
+    close(fd);
+    return data;
+  } catch (...) {
+    close(fd);
+    throw;
+  }
+}
+
+DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiCodePage) {
+  return DecodeDocument(ReadFileBytes(path), ansiCodePage);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  // Write through a symbolic link to the file it names, not over the link.
+  std::string target = path;
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  const bool exists = stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) ThrowFileError("Cannot write", path, EISDIR);
+
+  std::size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = folder + "/." + base + ".XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) ThrowFileError("Cannot write", path, errno);
+
+  auto fail = [&](int err) {
+    close(fd);
+    unlink(temp.c_str());
+    ThrowFileError("Cannot write", path, err);
+  };
+  mode_t mode;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (fchmod(fd, mode) != 0) fail(errno);
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t w = write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    p += w;
+    left -= static_cast<std::size_t>(w);
+  }
+  if (fsync(fd) != 0) fail(errno);
+  if (close(fd) != 0) {
+    int err = errno;
+    unlink(temp.c_str());
+    ThrowFileError("Cannot write", path, err);
+  }
+  if (rename(temp.c_str(), target.c_str()) != 0) {
+    int err = errno;
+    unlink(temp.c_str());
+    ThrowFileError("Cannot write", path, err);
+  }
+  int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {  // best effort: the rename itself reaches the disk
+    fsync(dirFd);
+    close(dirFd);
+  }
+}
+
+}  // namespace braceform

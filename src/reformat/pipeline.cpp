@@ -1,0 +1,101 @@
+#include "reformat/pipeline.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "streaming/json_reformat.h"
+#include "text/utf.h"
+
+namespace braceform {
+namespace {
+
+inline bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+// The engine's working copy: the text form with U+201C and U+201D (E2 80 9C, E2 80 9D)
+// turned into '"', followed by the eight zero bytes the engine reads up to. One pass, and
+// a single copy when the text holds no E2 byte at all.
+struct WorkingCopy {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+};
+
+WorkingCopy BuildWorkingCopy(std::string_view text) {
+  const char* s = text.data();
+  const std::size_t n = text.size();
+  WorkingCopy w;
+  w.data = std::make_unique_for_overwrite<char[]>(n + 8);
+  char* o = w.data.get();
+  std::size_t i = 0;
+  while (i < n) {
+    const void* hit = std::memchr(s + i, 0xE2, n - i);
+    std::size_t j = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s) : n;
+    std::memcpy(o, s + i, j - i);
+    o += j - i;
+    if (j == n) break;
+    if (j + 2 < n && s[j + 1] == '\x80' && (s[j + 2] == '\x9C' || s[j + 2] == '\x9D')) {
+      *o++ = '"';
+      i = j + 3;
+    } else {
+      *o++ = s[j];
+      i = j + 1;
+    }
+  }
+  w.size = static_cast<std::size_t>(o - w.data.get());
+  std::memset(o, 0, 8);
+  return w;
+}
+
+TextWriterJSONFormat StreamingStyle(bool human, bool unquoted) {
+  if (unquoted) return human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact;
+  return human ? jsonHumanReadable : jsonCompact;
+}
+
+}  // namespace
+
+std::string_view TrimUTF8(std::string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsTrimmed(text[b])) ++b;
+  while (e > b && IsTrimmed(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
+void RemoveCommentLines(DocumentLines& lines) {
+  lines.RemoveIf([](std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && IsTrimmed(line[i])) ++i;
+    return line.size() - i >= 2 && line[i] == '/' && line[i + 1] == '/';
+  });
+}
+
+std::string ErrorReportText(std::string_view message) {
+  std::string text(message);
+  // Bytes of a multi-byte character are all above '.', as is the character itself.
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text.push_back('.');
+  return text;
+}
+
+void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOptions& options) {
+  RemoveCommentLines(lines);
+  const bool human = mode == ReformatMode::HumanReadable;
+  if (human && options.humanReadableEngine == HumanReadableEngine::DocumentTree) {
+    throw std::logic_error("not available");
+  }
+
+  std::string result;
+  if (!lines.Empty()) {  // the empty text gives the empty text
+    WorkingCopy work = BuildWorkingCopy(lines.TextForm());
+    result = ReformatJSONBuffer(work.data.get(), work.size,
+                                StreamingStyle(human, options.unquotedNames));
+  }
+  // The engine passes bytes through unchecked, and may write a lone lead byte as a
+  // separator; the document must stay valid UTF-8.
+  text::SanitizeUTF8(result);
+
+  // Trimming before the tab conversion gives the same text: a TAB at either end would
+  // have become two spaces and been trimmed as well.
+  DocumentLines next = DocumentLines::FromText(TrimUTF8(result), human && options.convertTabsToSpaces);
+  lines.Swap(next);
+}
+
+}  // namespace braceform
