@@ -1,0 +1,169 @@
+#include "tree/json_parser.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "tree/iso8601.h"
+#include "tree/json_error.h"
+#include "tree/wtf8.h"
+
+namespace braceform {
+
+namespace {
+
+constexpr LexemTypes kValueStart =
+    LexSet({ltSValue, ltIValue, ltDValue, ltNull, ltCLeft, ltBLeft, ltTrue, ltFalse});
+
+class JSONBuilder {
+ public:
+  JSONBuilder(std::string_view json, bool checkDates, Arena& arena)
+      : LGen(json), FCheckDates(checkDates), arena_(arena) {}
+
+  ParseResult Parse();
+
+ private:
+  enum Started { kNone, kScalar, kOpened };
+  enum Step { kMember, kAfterMember };
+  struct Frame {
+    bool isObject;
+    Step step;
+    std::size_t begin;       // first element of an array on the items stack
+    std::string_view name;   // the member waiting for this frame's child container
+  };
+
+  Started ReadValue(JSONValue& val);
+  JSONValue ReadString();
+  JSONValue CloseArray(const Frame& f);
+  std::size_t TokenStart() {
+    const Lexeme* l = LGen.Current();
+    return l != nullptr ? l->start : LGen.Offset();
+  }
+
+  LexGenerator LGen;
+  bool FCheckDates;
+  Arena& arena_;
+  std::vector<Frame> frames_;
+  std::vector<JSONValue> items_;
+  ObjectBuilder objects_;
+};
+
+JSONValue JSONBuilder::ReadString() {
+  const std::string_view text = LGen.Text();
+  if (FCheckDates && text.size() >= 5 && text.size() <= 25 * 3 &&
+      wtf8::UTF16Length(text) >= 5 && wtf8::UTF16Length(text) <= 25) {
+    std::int64_t ms = 0;
+    DataType kind = dtNil;
+    if (JSONDateManager::Check(text, ms, kind) &&
+        (kind == dtDateTime || kind == dtDate || kind == dtTime))
+      return JSONValue::Date(kind, ms);
+  }
+  return JSONValue::String(LGen.StableText(arena_));
+}
+
+JSONBuilder::Started JSONBuilder::ReadValue(JSONValue& val) {
+  const LexemType t = LGen.Check(kValueStart);
+  switch (t) {
+    case ltSValue:
+      val = ReadString();
+      break;
+    case ltIValue:
+      val = JSONValue::Integer(LGen.Current()->Int);
+      break;
+    case ltDValue:
+      val = JSONValue::Float(LGen.Current()->Dbl);
+      break;
+    case ltNull:
+      val = JSONValue::Null();
+      break;
+    case ltTrue:
+    case ltFalse:
+      val = JSONValue::Boolean(t == ltTrue);
+      break;
+    case ltCLeft:
+    case ltBLeft:
+      LGen.Kill();
+      if (t == ltBLeft) objects_.Open();
+      frames_.push_back({t == ltBLeft, kMember, items_.size(), {}});
+      return kOpened;
+    default:
+      return kNone;
+  }
+  LGen.Kill();
+  return kScalar;
+}
+
+JSONValue JSONBuilder::CloseArray(const Frame& f) {
+  const std::size_t n = items_.size() - f.begin;
+  if (n > UINT32_MAX) throw std::length_error("An array of the document is too large");
+  JSONValue* items = nullptr;
+  if (n != 0) {
+    items = static_cast<JSONValue*>(arena_.Allocate(n * sizeof(JSONValue)));
+    std::memcpy(static_cast<void*>(items), items_.data() + f.begin, n * sizeof(JSONValue));
+  }
+  items_.resize(f.begin);
+  return JSONValue::Array(items, static_cast<std::uint32_t>(n));
+}
+
+ParseResult JSONBuilder::Parse() {
+  ParseResult result;
+  JSONValue v;
+  switch (ReadValue(v)) {
+    case kNone:
+      result.where = TokenStart();
+      return result;
+    case kScalar:
+      result.found = true;
+      result.value = v;
+      return result;
+    case kOpened:
+      break;
+  }
+  for (;;) {
+    Frame& f = frames_.back();
+    if (f.step == kMember) {
+      f.step = kAfterMember;
+      if (!f.isObject) {
+        if (ReadValue(v) == kScalar) items_.push_back(v);
+        continue;
+      }
+      std::string_view name;
+      if (!LGen.CheckName(name)) continue;
+      name = LGen.StableText(arena_);
+      LGen.Kill();
+      if (!LGen.CheckKill(ltColon)) LGen.Fail("Expected :", LGen.Offset());
+      // `f` may move when a container opens; remember the name first.
+      f.name = name;
+      const Started s = ReadValue(v);
+      if (s == kNone) LGen.Fail("Missing value", TokenStart());
+      if (s == kScalar) objects_.AddPair(name, v);
+      continue;
+    }
+    if (LGen.CheckKill(ltVirgule)) {
+      f.step = kMember;
+      continue;
+    }
+    if (!LGen.CheckKill(f.isObject ? ltBRight : ltCRight))
+      LGen.Fail("Unexpected end of input", LGen.Offset());
+    v = f.isObject ? objects_.Close(arena_) : CloseArray(f);
+    frames_.pop_back();
+    if (frames_.empty()) break;
+    Frame& parent = frames_.back();
+    if (parent.isObject)
+      objects_.AddPair(parent.name, v);
+    else
+      items_.push_back(v);
+  }
+  result.found = true;
+  result.value = v;
+  return result;
+}
+
+}  // namespace
+
+ParseResult ParseJSON(std::string_view source, bool checkDateTime, Arena& arena) {
+  JSONBuilder builder(source, checkDateTime, arena);
+  return builder.Parse();
+}
+
+}  // namespace braceform

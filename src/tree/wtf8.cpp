@@ -1,0 +1,97 @@
+#include "tree/wtf8.h"
+
+namespace braceform::wtf8 {
+
+void AppendCodePoint(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::string FromUTF16(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 4);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    }
+    AppendCodePoint(out, c);
+  }
+  return out;
+}
+
+std::u16string ToUTF16(std::string_view s) {
+  std::u16string out;
+  out.resize(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* end = p + s.size();
+  char16_t* o = out.data();
+  while (p < end) {
+    unsigned char c = *p;
+    if (c < 0x80) {
+      *o++ = c;
+      ++p;
+    } else if (c < 0xE0) {
+      *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+      p += 2;
+    } else if (c < 0xF0) {
+      *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+      p += 3;
+    } else {
+      char32_t cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
+                    (p[3] & 0x3F);
+      cp -= 0x10000;
+      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      p += 4;
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
+}
+
+std::string ToUTF8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* end = p + s.size();
+  while (p < end) {
+    if (*p == 0xED && end - p >= 3 && p[1] >= 0xA0) {
+      if (IsHighSurrogateSeq(p) && end - p >= 6 && IsLowSurrogateSeq(p + 3)) {
+        char32_t cp = 0x10000 + ((DecodeSurrogateSeq(p) - 0xD800) << 10) +
+                      (DecodeSurrogateSeq(p + 3) - 0xDC00);
+        AppendCodePoint(out, cp);
+        p += 6;
+      } else {
+        out.append("\xEF\xBF\xBD");
+        p += 3;
+      }
+      continue;
+    }
+    out.push_back(static_cast<char>(*p++));
+  }
+  return out;
+}
+
+std::size_t UTF16Length(std::string_view s) {
+  std::size_t n = 0;
+  for (unsigned char c : s) n += (c & 0xC0) != 0x80 ? 1 + (c >= 0xF0) : 0;
+  return n;
+}
+
+}  // namespace braceform::wtf8
