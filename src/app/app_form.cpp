@@ -209,9 +209,7 @@ void AppForm::CreateLayout() {
   setTabOrder(buttonSave_, buttonHuman_);
   setTabOrder(buttonHuman_, buttonCompact_);
 
-  auto guard = [this](void (AppForm::*handler)()) {
-    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
-  };
+  auto guard = [this](void (AppForm::*handler)()) { return Command(handler); };
   connect(buttonLoad_, &QPushButton::clicked, this, guard(&AppForm::ButtonLoadClick));
   connect(buttonSave_, &QPushButton::clicked, this, guard(&AppForm::ButtonSaveClick));
   connect(buttonHuman_, &QPushButton::clicked, this, guard(&AppForm::ButtonHumanClick));
@@ -224,10 +222,12 @@ void AppForm::CreateLayout() {
     move(screen->availableGeometry().center() - rect().center());
 }
 
+std::function<void()> AppForm::Command(void (AppForm::*handler)()) {
+  return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+}
+
 void AppForm::CreateMenus() {
-  auto guard = [this](void (AppForm::*handler)()) {
-    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
-  };
+  auto guard = [this](void (AppForm::*handler)()) { return Command(handler); };
   auto add = [this, &guard](QMenu* menu, const char* name, const char* caption,
                             void (AppForm::*handler)()) {
     QAction* action = menu->addAction(QString::fromLatin1(caption));

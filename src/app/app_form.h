@@ -91,6 +91,8 @@ class AppForm : public QMainWindow {
   void CreateMenus();
   void ApplyEditorSettings();
   void Reformat(ReformatMode mode);
+  // A handler wrapped in the application-wide error report.
+  std::function<void()> Command(void (AppForm::*handler)());
   void SetStatusText(const QString& text);
   // Accepts a drag of local files; returns whether it was one.
   bool AcceptFileDrag(QDropEvent* event);
