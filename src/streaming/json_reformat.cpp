@@ -1,0 +1,477 @@
+#include "streaming/json_reformat.h"
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "streaming/byte_search.h"
+#include "streaming/json_scan.h"
+#include "streaming/text_writer.h"
+
+namespace braceform {
+namespace streaming {
+namespace {
+
+enum : std::uint8_t {
+  kScalarTerminator = 1,
+  kLiteralFollower = 2,
+  kNumberStart = 4,
+  kNumberByte = 8,
+  kBareStart = 16,
+  kBareByte = 32,
+};
+
+constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
+  std::array<std::uint8_t, 256> t{};
+  for (char c : {',', ':', ']', '}'}) t[static_cast<std::uint8_t>(c)] |= kScalarTerminator;
+  for (char c : {'\0', '\t', '\n', '\r', ' ', ',', ']', '}'}) {
+    t[static_cast<std::uint8_t>(c)] |= kLiteralFollower;
+  }
+  for (int c = '0'; c <= '9'; ++c) t[c] |= kNumberStart | kNumberByte | kBareStart | kBareByte;
+  t['-'] |= kNumberStart | kNumberByte;
+  for (char c : {'+', '.', 'E', 'e'}) t[static_cast<std::uint8_t>(c)] |= kNumberByte;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] |= kBareStart | kBareByte;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] |= kBareStart | kBareByte;
+  t['_'] |= kBareStart | kBareByte;
+  t['$'] |= kBareStart;
+  for (char c : {'.', '[', ']'}) t[static_cast<std::uint8_t>(c)] |= kBareByte;
+  return t;
+}
+constexpr std::array<std::uint8_t, 256> kByteClass = MakeByteClasses();
+
+inline bool Is(char c, std::uint8_t cls) {
+  return (kByteClass[static_cast<std::uint8_t>(c)] & cls) != 0;
+}
+
+inline char* SkipBlanks(char* p, const char* readableEnd) {
+  if (IsBlankByte(*p)) {
+    ++p;
+    if (IsBlankByte(*p)) p = const_cast<char*>(SkipBlankRun(p + 1, readableEnd));
+  }
+  return p;
+}
+
+inline int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The value of four hexadecimal digits, or -1. Stops at the first non-digit, so it never
+// reads past a zero byte.
+inline long Hex4(const char* p) {
+  long v = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int d = HexDigit(p[i]);
+    if (d < 0) return -1;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+inline char* PutUTF8(char* d, unsigned long cp) {
+  if (cp < 0x80) {
+    *d++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *d++ = static_cast<char>(0xC0 | (cp >> 6));
+    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *d++ = static_cast<char>(0xE0 | (cp >> 12));
+    *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *d++ = static_cast<char>(0xF0 | (cp >> 18));
+    *d++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return d;
+}
+
+inline bool IsHighSurrogate(long v) { return v >= 0xD800 && v <= 0xDBFF; }
+inline bool IsLowSurrogate(long v) { return v >= 0xDC00 && v <= 0xDFFF; }
+
+// Decodes the escapes of a quoted name in place, from s (inside the name) to the closing
+// quote. Returns the closing quote and sets *nameEnd, or returns nullptr when the text
+// ends first. Every escape is at least as long as what it stands for, so the write
+// position never overtakes the read position.
+char* DecodeQuotedName(char* s, char** nameEnd) {
+  char* d = s;
+  for (;;) {
+    const char c = *s;
+    if (c == '"') break;
+    if (c == 0) return nullptr;
+    if (c != '\\') {
+      *d++ = c;
+      ++s;
+      continue;
+    }
+    const char e = s[1];
+    switch (e) {
+      case 0:
+        return nullptr;
+      case 'b':
+        *d++ = 0x08;
+        s += 2;
+        break;
+      case 't':
+        *d++ = 0x09;
+        s += 2;
+        break;
+      case 'n':
+        *d++ = 0x0A;
+        s += 2;
+        break;
+      case 'f':
+        *d++ = 0x0C;
+        s += 2;
+        break;
+      case 'r':
+        *d++ = 0x0D;
+        s += 2;
+        break;
+      case 'u': {
+        const long v = Hex4(s + 2);
+        if (v < 0) {  // reading goes on after the "u"
+          *d++ = '?';
+          s += 2;
+          break;
+        }
+        s += 6;
+        if (v == 0) {
+          *d++ = '?';
+        } else if (!IsHighSurrogate(v) && !IsLowSurrogate(v)) {
+          d = PutUTF8(d, static_cast<unsigned long>(v));
+        } else {
+          // Either half may come first. A surrogate that finds no other half becomes "?"
+          // and the escape after it is read on its own.
+          const long w = (s[0] == '\\' && s[1] == 'u') ? Hex4(s + 2) : -1;
+          if ((IsHighSurrogate(v) && IsLowSurrogate(w)) ||
+              (IsLowSurrogate(v) && IsHighSurrogate(w))) {
+            const long high = IsHighSurrogate(v) ? v : w;
+            const long low = IsHighSurrogate(v) ? w : v;
+            d = PutUTF8(
+                d, 0x10000 + static_cast<unsigned long>((high - 0xD800) * 0x400 + (low - 0xDC00)));
+            s += 6;
+          } else {
+            *d++ = '?';
+          }
+        }
+        break;
+      }
+      default:  // \" \\ \/ and any other byte stand for themselves
+        *d++ = e;
+        s += 2;
+        break;
+    }
+  }
+  *nameEnd = d;
+  return s;
+}
+
+struct NameScan {
+  MemberName name;
+  bool copyQuoted = false;  // the input's quoted form is exactly what the writer would write
+};
+
+inline NameScan ScanName(char* p, const char* readableEnd) {
+  NameScan r;
+  if (p == nullptr) return r;
+  p = SkipBlanks(p, readableEnd);
+  const char c = *p;
+  if (c == '"') {
+    char* start = p + 1;
+    char* stop = const_cast<char*>(FindQuoteBackslashOrControl(start, readableEnd));
+    char* nameEnd = stop;
+    char* close = stop;
+    if (*stop == '"') {
+      r.copyQuoted = true;
+    } else {
+      close = DecodeQuotedName(stop, &nameEnd);
+      if (close == nullptr) return r;
+    }
+    char* q = close + 1;
+    if (*q == 0) return r;
+    while (!Is(*q, kScalarTerminator)) {
+      if (*q == 0) return r;
+      ++q;
+    }
+    if (*q != ':') return r;
+    r.name = {true, start, static_cast<std::size_t>(nameEnd - start), q[1] == 0 ? nullptr : q + 1};
+    return r;
+  }
+  if (c == '\'') {
+    char* start = p + 1;
+    char* q = start;
+    while (static_cast<std::uint8_t>(*q) >= 0x20 && *q != '\'') ++q;
+    if (*q != '\'') return r;
+    char* colon = SkipBlanks(q + 1, readableEnd);
+    if (*colon != ':') return r;
+    r.name = {true, start, static_cast<std::size_t>(q - start), colon + 1};
+    return r;
+  }
+  if (Is(c, kBareStart)) {
+    char* q = p + 1;
+    while (Is(*q, kBareByte)) ++q;
+    char* colon = SkipBlanks(q, readableEnd);
+    if (*colon != ':' && *colon != '=') return r;
+    r.name = {true, p, static_cast<std::size_t>(q - p), colon + 1};
+    return r;
+  }
+  return r;
+}
+
+inline ScalarValue ScanScalar(char* p, const char* readableEnd) {
+  ScalarValue r;
+  p = SkipBlanks(p, readableEnd);
+  const char c = *p;
+  char* q;
+  if (Is(c, kNumberStart)) {
+    if (c == '0' && p[1] >= '0' && p[1] <= '9') return r;  // a leading zero
+    q = p + 1;
+    while (Is(*q, kNumberByte)) ++q;
+    r.kind = ScalarKind::Number;
+    r.start = p;
+    if (*q == 0) return r;  // runs up to the end: length 0, no terminator
+    r.length = static_cast<std::size_t>(q - p);
+    if (IsBlankByte(*q)) ++q;
+  } else if (c == 'n' && p[1] == 'u' && p[2] == 'l' && p[3] == 'l' && Is(p[4], kLiteralFollower)) {
+    r.kind = ScalarKind::Null;
+    q = p + 4;
+  } else if (c == 't' && p[1] == 'r' && p[2] == 'u' && p[3] == 'e' && Is(p[4], kLiteralFollower)) {
+    r.kind = ScalarKind::True;
+    r.start = p;
+    r.length = 4;
+    q = p + 4;
+  } else if (c == 'f' && p[1] == 'a' && p[2] == 'l' && p[3] == 's' && p[4] == 'e' &&
+             Is(p[5], kLiteralFollower)) {
+    r.kind = ScalarKind::False;
+    r.start = p;
+    r.length = 5;
+    q = p + 5;
+  } else {
+    return r;
+  }
+  // Whatever stands between the scalar and its terminator is dropped.
+  while (!Is(*q, kScalarTerminator)) {
+    if (*q == 0) return r;
+    ++q;
+  }
+  r.terminator = *q;
+  r.next = q[1] == 0 ? nullptr : q + 1;
+  return r;
+}
+
+const char* ReadableEndOf(const char* json) { return json + std::strlen(json) + 1; }
+
+}  // namespace
+
+ScalarValue ScanScalarValue(char* json) {
+  if (json == nullptr) return {};
+  return ScanScalar(json, ReadableEndOf(json));
+}
+
+MemberName ScanMemberName(char* json) {
+  if (json == nullptr) return {};
+  return ScanName(json, ReadableEndOf(json)).name;
+}
+
+bool IsBareMemberName(std::string_view name) {
+  if (name.empty() || !Is(name[0], kBareStart)) return false;
+  for (std::size_t i = 1; i < name.size(); ++i) {
+    if (!Is(name[i], kBareByte)) return false;
+  }
+  return true;
+}
+
+}  // namespace streaming
+
+using streaming::IsBlankByte;
+using streaming::SkipBlanks;
+
+char* TextWriter::AddJSONReformat(char* json, TextWriterJSONFormat format, char* endOfObject) {
+  if (json == nullptr) {
+    if (endOfObject != nullptr) *endOfObject = 0;
+    return nullptr;
+  }
+  return AddJSONReformat(json, streaming::ReadableEndOf(json), format, endOfObject);
+}
+
+// One value, walked without recursion: the open containers live on an explicit stack of
+// one byte each, so the nesting depth is bounded by memory only. Any point where a nested
+// value reports no terminator ends the whole walk, which is why "stop" simply returns.
+char* TextWriter::AddJSONReformat(char* json, const char* readableEnd, TextWriterJSONFormat format,
+                                  char* endOfObject) {
+  enum : std::uint8_t { kArray, kObject };
+  const bool lineBreaks = format == jsonHumanReadable || format == jsonUnquotedPropName;
+  const bool bareNames = format == jsonUnquotedPropName || format == jsonUnquotedPropNameCompact;
+  std::vector<std::uint8_t> open;
+  char* p = json;
+  char t = 0;
+  if (endOfObject != nullptr) *endOfObject = 0;
+
+value:
+  if (p == nullptr) return nullptr;
+  p = SkipBlanks(p, readableEnd);
+  switch (*p) {
+    case '[':
+      p = SkipBlanks(p + 1, readableEnd);
+      if (*p == ']') {
+        Add('[', ']');
+        ++p;
+        goto terminator;
+      }
+      if (lineBreaks) AddCRAndIndent();
+      ++humanReadableLevel_;
+      Add('[');
+      open.push_back(kArray);
+      goto element;
+    case '{':
+      p = SkipBlanks(p + 1, readableEnd);
+      Add('{');
+      ++humanReadableLevel_;
+      if (lineBreaks) AddCRAndIndent();
+      if (*p == '}') {
+        p = SkipBlanks(p + 1, readableEnd);
+        goto closeObject;
+      }
+      open.push_back(kObject);
+      goto member;
+    case '"': {
+      const char* q = p + 1;
+      for (;;) {
+        q = streaming::FindQuoteBackslashOrZero(q, readableEnd);
+        if (*q != '\\') break;
+        if (q[1] == 0) {
+          ++q;
+          break;
+        }
+        q += 2;
+      }
+      if (*q == 0) return nullptr;  // no closing quote: nothing is written for it
+      AddNoJSONEscape(p, q + 1 - p);
+      p = const_cast<char*>(q) + 1;
+      goto terminator;
+    }
+    default: {
+      const streaming::ScalarValue s = streaming::ScanScalar(p, readableEnd);
+      if (s.kind == streaming::ScalarKind::Failure || s.kind == streaming::ScalarKind::Null) {
+        AddShort("null");
+      } else {
+        AddNoJSONEscape(s.start, static_cast<std::int64_t>(s.length));
+      }
+      p = s.next;
+      t = s.terminator;
+      goto gotTerminator;
+    }
+  }
+
+terminator:  // after an array, an object or a string
+  if (p == nullptr) {
+    t = 0;
+  } else {
+    p = SkipBlanks(p, readableEnd);
+    t = *p;
+    if (t != 0) p = SkipBlanks(p + 1, readableEnd);
+  }
+
+gotTerminator:
+  if (open.empty()) {
+    if (endOfObject != nullptr) *endOfObject = t;
+    return p;
+  }
+  if (t == 0) return nullptr;
+  if (open.back() == kArray) {
+    if (t == ']') {
+      open.pop_back();
+      --humanReadableLevel_;
+      if (lineBreaks) AddCRAndIndent();
+      Add(']');
+      goto terminator;
+    }
+    Add(t);
+    goto element;
+  }
+  if (t == '}') {
+    open.pop_back();
+    goto closeObject;
+  }
+  Add(t);
+  if (lineBreaks) AddCRAndIndent();
+  goto member;
+
+element:
+  // The array looks for more text before its line break; the object writes its line break
+  // first (above), so only a text that ends after a member's separator ends in a break.
+  if (p == nullptr) return nullptr;
+  if (lineBreaks) AddCRAndIndent();
+  goto value;
+
+member : {
+  const streaming::NameScan n = streaming::ScanName(p, readableEnd);
+  if (!n.name.ok) return nullptr;
+  if (bareNames && streaming::IsBareMemberName({n.name.name, n.name.length})) {
+    AddNoJSONEscape(n.name.name, static_cast<std::int64_t>(n.name.length));
+  } else if (n.copyQuoted) {
+    AddNoJSONEscape(n.name.name - 1, static_cast<std::int64_t>(n.name.length) + 2);
+  } else {
+    Add('"');
+    // A zero length would mean "up to the first zero byte".
+    if (n.name.length != 0) AddJSONEscape(n.name.name, static_cast<std::int64_t>(n.name.length));
+    Add('"');
+  }
+  if (lineBreaks) {
+    Add(':', ' ');
+  } else {
+    Add(':');
+  }
+  p = n.name.next;
+  if (p != nullptr) p = SkipBlanks(p, readableEnd);
+  goto value;
+}
+
+closeObject:
+  --humanReadableLevel_;
+  if (lineBreaks) AddCRAndIndent();
+  Add('}');
+  goto terminator;
+}
+
+std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style) {
+  if (buffer == nullptr) return {};
+  alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
+  TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
+  // Compact output is about as long as its input; the other styles usually grow it.
+  const bool compact = style == jsonCompact || style == jsonUnquotedPropNameCompact;
+  writer.ReserveOutput(compact ? length + 64 : length + length / 2 + 64);
+  // The caller guarantees eight zero bytes after the text.
+  writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
+  std::string result;
+  writer.SetText(result, jsonCompact);
+  // Malformed input can stop the walk early: do not keep a large reserve for a short result.
+  if (result.capacity() - result.size() > (std::size_t{1} << 20) &&
+      result.size() < result.capacity() / 2) {
+    result.shrink_to_fit();
+  }
+  return result;
+}
+
+std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style) {
+  if (text.empty()) return {};
+  constexpr std::size_t kPadding = 16;
+  constexpr std::size_t kStackCopy = 4096;
+  if (text.size() <= kStackCopy - kPadding) {
+    char copy[kStackCopy];
+    std::memcpy(copy, text.data(), text.size());
+    std::memset(copy + text.size(), 0, kPadding);
+    return ReformatJSONBuffer(copy, text.size(), style);
+  }
+  std::unique_ptr<char[]> copy(new char[text.size() + kPadding]);
+  std::memcpy(copy.get(), text.data(), text.size());
+  std::memset(copy.get() + text.size(), 0, kPadding);
+  return ReformatJSONBuffer(copy.get(), text.size(), style);
+}
+
+}  // namespace braceform

@@ -1,0 +1,123 @@
+#pragma once
+// Buffered writer of the streaming reformatter: appends go to a fixed buffer, full buffers
+// go to an in-memory byte stream, and SetText hands the stream's string over without a copy.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "streaming/json_reformat.h"
+
+namespace braceform {
+
+class EWriterError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The 256-entry escape table of AddJSONEscape: 0 copy, 1 end of text (the zero byte),
+// 2 the "\u00XX" form, otherwise the letter that follows the backslash.
+extern const std::array<std::uint8_t, 256> kJSONEscape;
+
+class TextWriter {
+ public:
+  static constexpr std::int32_t kReformatBufferSize = 65536;
+
+  // A writer over a new, empty in-memory stream that it owns. With aBuf given the buffer
+  // stays the caller's (aBufSize bytes); without it the writer allocates one.
+  // Throws EWriterError for a size of 16 or less.
+  static std::unique_ptr<TextWriter> CreateOwnedStream(char* aBuf, std::int32_t aBufSize);
+  TextWriter(char* aBuf, std::int32_t aBufSize);
+  ~TextWriter();
+  TextWriter(const TextWriter&) = delete;
+  TextWriter& operator=(const TextWriter&) = delete;
+
+  void Add(char c) {
+    if (pos_ > bEnd_) FlushToStream();
+    *pos_++ = c;
+  }
+  void Add(char c1, char c2) {
+    if (pos_ >= bEnd_) FlushToStream();
+    pos_[0] = c1;
+    pos_[1] = c2;
+    pos_ += 2;
+  }
+  // A short text of at most 255 bytes.
+  void AddShort(std::string_view text) {
+    if (text.empty()) return;
+    if (bEnd_ - pos_ + 1 <= static_cast<std::ptrdiff_t>(text.size())) {
+      FlushToStream();
+      // A buffer smaller than the text could not take it even when empty.
+      if (static_cast<std::int64_t>(text.size()) > tempBufSize_) {
+        AddNoJSONEscapeLong(text.data(), static_cast<std::int64_t>(text.size()));
+        return;
+      }
+    }
+    std::memcpy(pos_, text.data(), text.size());
+    pos_ += text.size();
+  }
+  void AddNoJSONEscape(const char* p, std::int64_t len) {
+    if (p == nullptr || len <= 0) return;
+    if (len <= bEnd_ - pos_ + 1) {
+      std::memcpy(pos_, p, static_cast<std::size_t>(len));
+      pos_ += len;
+    } else {
+      AddNoJSONEscapeLong(p, len);
+    }
+  }
+  // len 0 means up to the first zero byte; a zero byte ends the text within len too.
+  void AddJSONEscape(const char* p, std::int64_t len);
+  // CR LF and one TAB per level; nothing right after an indented line break.
+  void AddCRAndIndent();
+
+  void FlushToStream();
+  void FlushFinal();
+  // Delivers everything written. With a style other than jsonCompact the output is first
+  // walked again in that style.
+  void SetText(std::string& result, TextWriterJSONFormat reformat = jsonCompact);
+  void CancelAll();
+
+  // Reads one value at json (after blanks), appends it reformatted and returns the position
+  // after its terminator, or null when the walk could go no further. endOfObject, when
+  // given, receives the terminator byte or 0 for none. json must be zero-terminated.
+  char* AddJSONReformat(char* json, TextWriterJSONFormat format, char* endOfObject);
+  // The same for a text whose bytes up to readableEnd may be read in blocks (a text that
+  // ends at its first zero byte, followed by zero padding up to readableEnd).
+  char* AddJSONReformat(char* json, const char* readableEnd, TextWriterJSONFormat format,
+                        char* endOfObject);
+
+  std::int32_t HumanReadableLevel() const { return humanReadableLevel_; }
+  void SetHumanReadableLevel(std::int32_t level) { humanReadableLevel_ = level; }
+  std::int32_t TempBufSize() const { return tempBufSize_; }
+  // Called with every block just before it goes to the stream.
+  void SetOnFlushToStream(std::function<void(const char*, std::size_t)> callback) {
+    onFlushToStream_ = std::move(callback);
+  }
+  // Capacity hint for the stream, so a large output does not grow it step by step.
+  void ReserveOutput(std::size_t bytes) { stream_.reserve(bytes); }
+
+ private:
+  void SetBuffer(char* aBuf, std::int32_t aBufSize);
+  void AddNoJSONEscapeLong(const char* p, std::int64_t len);
+  void WriteToStream(const char* block, std::size_t length);
+  char LastByte() const;
+
+  char* pos_ = nullptr;   // next free byte of the buffer
+  char* bEnd_ = nullptr;  // flush threshold: buffer start + size - 16
+  std::string stream_;    // the owned in-memory stream; its write position is its end
+  std::uint64_t initialStreamPosition_ = 0;
+  std::uint64_t totalFileSize_ = 0;
+  bool flushToStreamNoAutoResize_ = false;
+  std::int32_t tempBufSize_ = 0;
+  char* tempBuf_ = nullptr;
+  std::unique_ptr<char[]> ownBuf_;  // empty while the buffer is the caller's
+  std::function<void(const char*, std::size_t)> onFlushToStream_;
+  std::int32_t humanReadableLevel_ = 0;
+};
+
+}  // namespace braceform
