@@ -1,0 +1,245 @@
+// Drives the built braceform-cli: exact output bytes, exit statuses and messages.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace braceform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// "↵" stands for CR LF and "⇥" for one TAB, as in the examples the cases come from.
+std::string R(std::string s) {
+  for (auto [mark, bytes] : {std::pair{"↵", "\r\n"}, std::pair{"⇥", "\t"}}) {
+    for (std::size_t p; (p = s.find(mark)) != std::string::npos;) s.replace(p, 3, bytes);
+  }
+  return s;
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("braceform_cli_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs the tool with `args` (split at spaces; a stand-alone "@" is the input file) and
+  // `input` both as that file and on standard input.
+  Result Run(const std::string& args, const std::string& input = "") {
+    fs::path in = dir_ / "input.json", out = dir_ / "stdout", err = dir_ / "stderr";
+    Spit(in, input);
+    std::vector<std::string> argv = {BRACEFORM_CLI};
+    std::istringstream words(args);
+    for (std::string w; words >> w;) argv.push_back(w == "@" ? in.string() : w);
+    pid_t pid = fork();
+    if (pid == 0) {
+      int fin = open(in.c_str(), O_RDONLY);
+      int fout = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int ferr = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fin, 0);
+      dup2(fout, 1);
+      dup2(ferr, 2);
+      std::vector<char*> v;
+      for (auto& a : argv) v.push_back(a.data());
+      v.push_back(nullptr);
+      execv(v[0], v.data());
+      _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    Result r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+struct EngineCase {
+  const char* name;
+  const char* args;
+  std::string input;
+  std::string output;
+};
+
+// The streaming engine alone: its exact bytes, no line break added.
+const EngineCase kEngineCases[] = {
+    // What it makes of malformed input.
+    {"empty_text", "--raw", "", ""},
+    {"blanks_only", "--raw", "   ", "null"},
+    {"number_at_end", "--raw", "123", ""},
+    {"number_then_blank", "--raw", "123 ", "123"},
+    {"unclosed_string", "--raw", "\"abc", ""},
+    {"number_then_stray", "--raw", "[1 2]", "[1]"},
+    {"hex_number", "--raw", "[0x1F]", "[0]"},
+    {"leading_zero", "--raw", "[01]", "[null"},
+    {"trailing_comma", "--raw", "[1,]", "[1,null"},
+    {"array_cut_in_number", "--raw", "[1,2", "[1,"},
+    {"open_bracket", "--raw", "[", "[null"},
+    {"open_brace", "--raw", "{", "{"},
+    {"open_brace_human", "--raw --human", "{", R("{↵⇥")},
+    {"object_trailing_comma", "--raw", "{\"a\":1,}", "{\"a\":1,"},
+    {"object_trailing_comma_human", "--raw --human", "{\"a\":1,}", R("{↵⇥\"a\": 1,↵⇥")},
+    {"array_ends_after_comma", "--raw", "[1,", "[1,"},
+    {"array_ends_after_comma_human", "--raw --human", "[1,", R("↵[↵⇥1,")},
+    {"ends_after_colon", "--raw", "{\"a\":", "{\"a\":"},
+    {"ends_after_colon_human", "--raw --human", "{\"a\":", R("{↵⇥\"a\": ")},
+    {"ends_after_colon_blank", "--raw", "{\"a\": ", "{\"a\":null"},
+    {"string_at_end", "--raw", "{\"a\":\"b\"", "{\"a\":\"b\""},
+    {"literal_at_end", "--raw", "{\"a\":true", "{\"a\":true"},
+    {"text_after_value", "--raw", "{\"a\":1} xyz", "{\"a\":1}"},
+    {"stray_after_string", "--raw", "[\"a\" x, \"b\"]", "[\"a\"xnull"},
+    {"missing_comma", "--raw", "{\"a\":1 \"b\":2}", "{\"a\":1:"},
+    {"byte_order_mark", "--raw", "\xEF\xBB\xBF{}", "null"},
+    {"block_comment", "--raw", "[1, /* c */ 2]", "[1,null"},
+    {"line_comment", "--raw", "{\"a\":1, // c\r\n\"b\":2}", "{\"a\":1,"},
+    // The three worked examples.
+    {"example1", "--raw", "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}",
+     "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}"},
+    {"example1_human", "--raw --human", "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}",
+     R("{↵⇥\"id\": 7,↵⇥\"tags\": ↵⇥[↵⇥⇥\"x\",↵⇥⇥\"y\"↵⇥],↵⇥\"meta\": {↵⇥⇥}↵}")},
+    {"example2", "--raw", "[ 1, [2, \"x\"], {\"y\": null} ]", "[1,[2,\"x\"],{\"y\":null}]"},
+    {"example2_human", "--raw --human", "[ 1, [2, \"x\"], {\"y\": null} ]",
+     R("↵[↵⇥1,↵⇥[↵⇥⇥2,↵⇥⇥\"x\"↵⇥],↵⇥{↵⇥⇥\"y\": null↵⇥}↵]")},
+    {"example3", "--raw", "{a=1, 'b c': 2, \"\\u00e9\\/\": \"\\u00e9\\/\", \"t\\tab\": 0x1F}",
+     "{\"a\":1,\"b c\":2,\"\xC3\xA9/\":\"\\u00e9\\/\",\"t\\tab\":0}"},
+    {"example3_human", "--raw --human",
+     "{a=1, 'b c': 2, \"\\u00e9\\/\": \"\\u00e9\\/\", \"t\\tab\": 0x1F}",
+     R("{↵⇥\"a\": 1,↵⇥\"b c\": 2,↵⇥\"\xC3\xA9/\": \"\\u00e9\\/\",↵⇥\"t\\tab\": 0↵}")},
+    {"example3_unquoted", "--raw --unquoted",
+     "{a=1, 'b c': 2, \"\\u00e9\\/\": \"\\u00e9\\/\", \"t\\tab\": 0x1F}",
+     "{a:1,\"b c\":2,\"\xC3\xA9/\":\"\\u00e9\\/\",\"t\\tab\":0}"},
+    // Further edges.
+    {"top_level_literal", "--raw --human", "true", "true"},
+    {"top_level_string", "--raw --human", "\"abc\"", "\"abc\""},
+    {"empty_arrays", "--raw --human", "[[],[ ],[\t]]", R("↵[↵⇥[],↵⇥[],↵⇥[]↵]")},
+    {"empty_object_human", "--raw --human", "{}", R("{↵⇥}")},
+    {"nested_empty_object_human", "--raw --human", "{\"a\":{}}", R("{↵⇥\"a\": {↵⇥⇥}↵}")},
+    {"flat_array_human", "--raw --human", "[1,2]", R("↵[↵⇥1,↵⇥2↵]")},
+    {"control_bytes_are_blanks", "--raw", "[\x01" "1\x1F,2 ]", "[1,2]"},
+    {"string_copied_raw", "--raw", "[\"a\tb\nc\xC3\xA9\"]", "[\"a\tb\nc\xC3\xA9\"]"},
+    {"name_raw_tab_escaped", "--raw", "{\"a\tb\":1}", "{\"a\\tb\":1}"},
+    {"name_control_escape", "--raw", "{\"a\\u001fb\":1}", "{\"a\\u001Fb\":1}"},
+    {"name_zero_escape", "--raw", "{\"\\u0000\":1}", "{\"?\":1}"},
+    {"name_lone_high_surrogate", "--raw", "{\"\\ud83d\":1}", "{\"?\":1}"},
+    {"name_surrogate_pair", "--raw", "{\"\\ud83d\\ude00\":1}", "{\"\xF0\x9F\x98\x80\":1}"},
+    {"name_surrogate_pair_reversed", "--raw", "{\"\\ude00\\ud83d\":1}",
+     "{\"\xF0\x9F\x98\x80\":1}"},
+    {"unquoted_bare_names", "--raw --unquoted", "{\"$ref\":1,\"1a\":2,\"a.b[0]\":3}",
+     "{$ref:1,1a:2,a.b[0]:3}"},
+    {"unquoted_quoted_names", "--raw --unquoted --human", "{\"\":1,\"a b\":2}",
+     R("{↵⇥\"\": 1,↵⇥\"a b\": 2↵}")},
+    {"numbers_as_they_stand", "--raw", "[-,1.2.3,1E+2,-0]", "[-,1.2.3,1E+2,-0]"},
+    {"zero_byte_ends_text", "--raw", std::string("{\"a\":1}\0{\"b\":2}", 15), "{\"a\":1}"},
+    // The whole pipeline, as the buttons run it and "Save JSON File..." writes it.
+    {"pipeline_compact", "--compact",
+     "// config\r\n{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}\r\n",
+     "{\"a\":[1,2],\"b\":{}}\r\n"},
+    {"pipeline_human", "--human", "// config\n{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}",
+     "{\r\n  \"a\": \r\n  [\r\n    1,\r\n    2\r\n  ],\r\n  \"b\": {\r\n    }\r\n}\r\n"},
+    {"pipeline_keep_tabs_lf", "--human --keep-tabs --lf", "[1]", "[\n\t1\n]\n"},
+    {"pipeline_reads_utf16", "", std::string("\xFF\xFE[\0 \0\xE9\0]\0", 10), "[null\r\n"},
+    {"pipeline_ansi_fallback", "", "[\"caf\xE9\"]", "[\"caf\xC3\xA9\"]\r\n"},
+    {"pipeline_empty", "--human", "", ""},
+    {"raw_keeps_mark_and_bytes", "--raw", "\xEF\xBB\xBF[1]", "null"},
+};
+
+TEST_F(Cli, EngineAndPipelineOutput) {
+  for (const auto& c : kEngineCases) {
+    SCOPED_TRACE(c.name);
+    for (const char* source : {" @", " -", ""}) {  // a file, "-" and no name: standard input
+      Result r = Run(std::string(c.args) + source, c.input);
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.out, c.output) << "input from '" << source << "'";
+      EXPECT_EQ(r.err, "");
+    }
+  }
+}
+
+TEST_F(Cli, UsageErrors) {
+  const char* cases[] = {
+      "--bogus @", "@ @", "--engine tree --human @", "--engine fast @",
+      "--engine", "-o", "--raw --lf @",
+  };
+  for (const char* args : cases) {
+    Result r = Run(args, "[1]");
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_EQ(r.err.rfind("braceform-cli: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Usage: braceform-cli"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(Cli, FileErrorsNameTheFileAndWriteNothing) {
+  fs::create_directory(dir_ / "folder");
+  struct Case {
+    std::string args, named, reason;
+  } cases[] = {
+      {(dir_ / "missing.json").string(), "missing.json", "No such file or directory"},
+      {(dir_ / "folder").string(), "folder", "Is a directory"},
+      {"@ -o " + (dir_ / "no" / "out.json").string(), "out.json", "No such file or directory"},
+      {"@ -o " + (dir_ / "folder").string(), "folder", "Is a directory"},
+  };
+  for (const auto& c : cases) {
+    Result r = Run(c.args, "[1]");
+    EXPECT_EQ(r.status, 3) << c.args;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+  }
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+}
+
+TEST_F(Cli, OutputFileIsReplacedWhole) {
+  fs::path target = dir_ / "out.json";
+  Spit(target, "old contents that are longer than the result");
+  Result r = Run("--compact @ -o " + target.string(), "[ 1 ]");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Slurp(target), "[1]\r\n");
+  // A failed read leaves the old output in place.
+  r = Run((dir_ / "missing.json").string() + " -o " + target.string());
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(Slurp(target), "[1]\r\n");
+}
+
+TEST_F(Cli, HelpAndVersion) {
+  Result help = Run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: braceform-cli [OPTIONS] [FILE|-]\n", 0), 0u);
+  Result version = Run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "braceform-cli 2.0.0.0\n");
+}
+
+}  // namespace
+}  // namespace braceform

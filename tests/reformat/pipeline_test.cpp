@@ -1,0 +1,159 @@
+#include "reformat/pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace braceform {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+DocumentLines Doc(const Lines& lines) {
+  DocumentLines d;
+  for (const auto& l : lines) d.Append(l);
+  return d;
+}
+
+Lines LinesOf(const DocumentLines& d) {
+  Lines v;
+  for (std::size_t i = 0; i < d.Count(); ++i) v.emplace_back(d.Line(i));
+  return v;
+}
+
+Lines Reformat(const Lines& input, ReformatMode mode, ReformatOptions options = {}) {
+  DocumentLines d = Doc(input);
+  ReformatDocument(d, mode, options);
+  return LinesOf(d);
+}
+
+constexpr auto kCompact = ReformatMode::Compact;
+constexpr auto kHuman = ReformatMode::HumanReadable;
+
+TEST(TrimUTF8, RemovesOnlyBytesUpToSpace) {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"", ""},
+      {" \t\r\n", ""},
+      {std::string("\0 a b \x1F\x01", 8), "a b"},
+      {"\xC2\xA0x\xC2\xA0", "\xC2\xA0x\xC2\xA0"},  // U+00A0 is not trimmed
+      {"!\x7F", "!\x7F"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TrimUTF8(c.in), c.out) << c.in;
+}
+
+TEST(RemoveCommentLines, DropsOnlyLinesStartingWithSlashes) {
+  Lines input = {
+      "// config",
+      "  \t// indented note",
+      std::string("\0//x", 4),
+      "//",
+      "{\"u\": \"http://example.com\"}",
+      "1 // trailing",
+      "/* block */",
+      "/ single",
+      "",
+      "\xC2\xA0// behind U+00A0",
+  };
+  DocumentLines d = Doc(input);
+  RemoveCommentLines(d);
+  EXPECT_EQ(LinesOf(d), (Lines{"{\"u\": \"http://example.com\"}", "1 // trailing", "/* block */",
+                               "/ single", "", "\xC2\xA0// behind U+00A0"}));
+}
+
+TEST(ErrorReportText, FullStopOnlyAfterCharactersAboveIt) {
+  EXPECT_EQ(ErrorReportText("Unexpected end of input"), "Unexpected end of input.");
+  // ')' sorts below '.', so a message ending in the position gets none.
+  EXPECT_EQ(ErrorReportText("Unexpected end of input. (Line: 1 Col: 2)"),
+            "Unexpected end of input. (Line: 1 Col: 2)");
+  EXPECT_EQ(ErrorReportText("Done."), "Done.");
+  EXPECT_EQ(ErrorReportText("Why?"), "Why?.");
+  EXPECT_EQ(ErrorReportText("a-"), "a-");
+  EXPECT_EQ(ErrorReportText("caf\xC3\xA9"), "caf\xC3\xA9.");
+  EXPECT_EQ(ErrorReportText(""), "");
+}
+
+// The document of the end-to-end example: a comment line, then an object whose first
+// member name is written with typographic double quotes.
+const Lines kExample = {"// config", "{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}"};
+
+TEST(ReformatDocument, WorkedExample) {
+  EXPECT_EQ(Reformat(kExample, kCompact), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
+  EXPECT_EQ(Reformat(kExample, kHuman), (Lines{"{", "  \"a\": ", "  [", "    1,", "    2", "  ],",
+                                          "  \"b\": {", "    }", "}"}));
+  ReformatOptions keepTabs;
+  keepTabs.convertTabsToSpaces = false;
+  EXPECT_EQ(Reformat(kExample, kHuman, keepTabs),
+            (Lines{"{", "\t\"a\": ", "\t[", "\t\t1,", "\t\t2", "\t],", "\t\"b\": {", "\t\t}", "}"}));
+  // Compact ignores the tab option.
+  EXPECT_EQ(Reformat(kExample, kCompact, keepTabs), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
+}
+
+TEST(ReformatDocument, OnlyDoubleTypographicQuotesAreReplaced) {
+  struct Case {
+    const char* name;
+    std::string in, out;
+  } cases[] = {
+      {"left_and_right", "\xE2\x80\x9Cx\xE2\x80\x9D ", "\"x\""},
+      // U+2018 U+2019 U+201E U+201F U+00AB U+00BB and a dash stay inside a string value.
+      {"others_kept", "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\" ",
+       "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\""},
+      // Inside a string value too: the new quote ends the string early.
+      {"inside_a_string", "\"say \xE2\x80\x9Chi\xE2\x80\x9D\"", "\"say \""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Reformat({c.in}, kCompact), Lines{c.out});
+  }
+}
+
+TEST(ReformatDocument, Edges) {
+  struct Case {
+    const char* name;
+    Lines in;
+    ReformatMode mode;
+    Lines out;
+  } cases[] = {
+      {"empty_compact", {}, kCompact, {}},
+      {"empty_human", {}, kHuman, {}},
+      {"comments_only_is_empty", {"// a", "  // b"}, kHuman, {}},
+      {"blank_lines_are_not_empty", {"", "  "}, kCompact, {"null"}},
+      {"top_level_array_has_no_leading_blank_line", {"[1,2]"}, kHuman, {"[", "  1,", "  2", "]"}},
+      {"raw_tab_in_string_survives_compact", {"[\"a\tb\"]"}, kCompact, {"[\"a\tb\"]"}},
+      {"raw_tab_in_string_becomes_spaces", {"[\"a\tb\"]"}, kHuman, {"[", "  \"a  b\"", "]"}},
+      {"line_with_value_before_slashes_stays", {"[1, // c", "2]"}, kCompact, {"[1,null"}},
+      {"raw_line_break_in_string_splits", {"[\"a", "b\"]"}, kCompact, {"[\"a", "b\"]"}},
+      {"zero_byte_ends_the_text", {std::string("[1]\0[2]", 7)}, kCompact, {"[1]"}},
+      // The engine writes the lone lead byte C3 as a separator; it must not reach the
+      // document as invalid UTF-8.
+      {"lone_lead_byte_becomes_fffd", {"[\"a\"\xC3\xA9]"}, kCompact, {"[\"a\"\xEF\xBF\xBDnull"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Reformat(c.in, c.mode), c.out);
+  }
+}
+
+TEST(ReformatDocument, UnquotedNames) {
+  ReformatOptions unquoted;
+  unquoted.unquotedNames = true;
+  EXPECT_EQ(Reformat({"{\"a\":1,\"b c\":2}"}, kCompact, unquoted), (Lines{"{a:1,\"b c\":2}"}));
+  EXPECT_EQ(Reformat({"{\"a\":1}"}, kHuman, unquoted), (Lines{"{", "  a: 1", "}"}));
+}
+
+TEST(ReformatDocument, FailingEngineLeavesDocumentWithoutCommentLines) {
+  ReformatOptions tree;
+  tree.humanReadableEngine = HumanReadableEngine::DocumentTree;
+  DocumentLines d = Doc({"// note", "{\"a\":1}", "  // more", "[2]"});
+  EXPECT_THROW(ReformatDocument(d, kHuman, tree), std::exception);
+  EXPECT_EQ(LinesOf(d), (Lines{"{\"a\":1}", "[2]"}));
+  // Compact always uses the streaming engine, whatever is chosen for Human Readable.
+  ReformatDocument(d, kCompact, tree);
+  EXPECT_EQ(LinesOf(d), (Lines{"{\"a\":1}"}));
+}
+
+}  // namespace
+}  // namespace braceform
