@@ -303,7 +303,6 @@ void AppForm::ApplyEditorSettings() {
 #ifdef BRACEFORM_HAVE_JSON_LEXER
   auto* lexer = new JsonLexer();
   lexer->setParent(this);
-  lexer->setDefaultFont(editor_->font());
   jsonHighlighter_ = lexer;
   editor_->setLexer(jsonHighlighter_);
 #endif

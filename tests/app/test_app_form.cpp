@@ -37,7 +37,7 @@ TEST_P(ReformatTest, WorkedExampleThroughTheButtons) {
   if (c.documentTree) form_->findChild<QAction*>("DocumentTree1")->trigger();
   form_->findChild<QPushButton*>(c.human ? "ButtonHuman" : "ButtonCompact")->click();
 
-  ASSERT_TRUE(reports_.empty()) << reports_[0].text.toStdString();
+  ASSERT_TRUE(reports_.empty()) << reports_[0].text.toStdString();  // NOLINT
   EXPECT_EQ(DocumentLinesOf(), c.expected);
   EXPECT_EQ(editor()->CaretLine(), 0);
   EXPECT_EQ(editor()->firstVisibleLine(), 0);

@@ -1,4 +1,5 @@
 // The menus and the context menu: captions, order, states and effects.
+#include <QDialog>
 #include <QMenuBar>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -134,6 +135,51 @@ TEST_F(WindowTest, MenuLoadAndSaveClickTheButtons) {
   nextSaveName_ = Path("n.json");
   form_->findChild<QAction*>("SaveJSONFile1")->trigger();
   EXPECT_EQ(ReadBytes(Path("n.json")), "[7]\r\n");
+}
+
+}  // namespace
+}  // namespace braceform::testing
+
+namespace braceform::testing {
+namespace {
+
+TEST_F(WindowTest, FindForwardWrapsOnlyThroughTheMessage) {
+  editor()->SetText("xx ABC\r\nyy abc");
+  struct Step {
+    bool matchCase;
+    std::int64_t start;  // -1: not found
+  } steps[] = {{false, 3}, {false, 11}, {false, -1}, {false, 3}, {true, 11}, {true, -1}};
+  for (const Step& s : steps) {
+    boxes_.clear();
+    form_->FindDialog1Find(QStringLiteral("abc"), s.matchCase);
+    if (s.start < 0) {
+      ASSERT_EQ(boxes_.size(), 1u);
+      EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
+      EXPECT_EQ(boxes_[0].caption, "Find");
+      EXPECT_EQ(boxes_[0].text, "Text not found!");
+      EXPECT_EQ(editor()->SelStart(), 0);
+      EXPECT_EQ(editor()->SelLength(), 0);
+    } else {
+      EXPECT_TRUE(boxes_.empty());
+      EXPECT_EQ(editor()->SelStart(), s.start);
+      EXPECT_EQ(editor()->SelLength(), 3);
+    }
+  }
+  // A selection that ends at the very end of the text finds nothing.
+  boxes_.clear();
+  editor()->SetSelection16(11, 3);
+  form_->FindDialog1Find(QStringLiteral("x"), false);
+  EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(WindowTest, FindButtonOpensModelessDialog) {
+  Click("Button3");
+  auto* dialog = form_->findChild<QDialog*>("FindDialog1");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_FALSE(dialog->isModal());
+  Click("Button3");
+  EXPECT_EQ(form_->findChildren<QDialog*>("FindDialog1").size(), 1);
 }
 
 }  // namespace
