@@ -135,7 +135,12 @@ ParseResult JSONBuilder::Parse() {
       // `f` may move when a container opens; remember the name first.
       f.name = name;
       const Started s = ReadValue(v);
-      if (s == kNone) LGen.Fail("Missing value", TokenStart());
+      if (s == kNone) {
+        // The member is refused rather than stored without a value; when the text simply
+        // ended, that is what the user is told.
+        if (LGen.Current() == nullptr) LGen.Fail("Unexpected end of input", LGen.Offset());
+        LGen.Fail("Missing value", TokenStart());
+      }
       if (s == kScalar) objects_.AddPair(name, v);
       continue;
     }
