@@ -1,0 +1,46 @@
+// Arbitrary file bytes through the load decoding and both reformat operations. Besides not
+// crashing, the result must be a clean document: valid UTF-8, trimmed at both ends.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "document/document_file.h"
+#include "reformat/pipeline.h"
+#include "text/utf.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+void CheckResult(const braceform::DocumentLines& d) {
+  const std::string& form = d.TextForm();
+  Check(braceform::text::IsValidUTF8(form));
+  if (d.Empty()) return;
+  std::string_view first = d.Line(0), last = d.Line(d.Count() - 1);
+  Check(!first.empty() && static_cast<unsigned char>(first.front()) > 0x20);
+  Check(!last.empty() && static_cast<unsigned char>(last.back()) > 0x20);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const char* const kCodePages[] = {"CP1252", "CP932", "CP1251", "CP936"};
+  const char* codePage = kCodePages[size ? data[0] % 4 : 0];
+  braceform::DocumentLines loaded =
+      braceform::DecodeDocument(std::string(reinterpret_cast<const char*>(data), size), codePage);
+  Check(braceform::text::IsValidUTF8(loaded.TextForm()));
+
+  for (auto mode : {braceform::ReformatMode::Compact, braceform::ReformatMode::HumanReadable}) {
+    for (bool tabs : {true, false}) {
+      braceform::DocumentLines d = loaded;
+      braceform::ReformatOptions options;
+      options.convertTabsToSpaces = tabs;
+      options.unquotedNames = size && (data[size - 1] & 1);
+      braceform::ReformatDocument(d, mode, options);
+      CheckResult(d);
+    }
+  }
+  return 0;
+}
