@@ -450,9 +450,9 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
   writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
   std::string result;
   writer.SetText(result, jsonCompact);
-  // Malformed input can stop the walk early: do not keep a large reserve for a short result.
-  if (result.capacity() - result.size() > (std::size_t{1} << 20) &&
-      result.size() < result.capacity() / 2) {
+  // Malformed input can stop the walk early. Untouched reserve costs address space only,
+  // so a result is copied into a fitting block only when that copy is cheap.
+  if (result.capacity() > (std::size_t{1} << 20) && result.size() < result.capacity() / 16) {
     result.shrink_to_fit();
   }
   return result;
@@ -469,6 +469,7 @@ std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style) 
     return ReformatJSONBuffer(copy, text.size(), style);
   }
   std::unique_ptr<char[]> copy(new char[text.size() + kPadding]);
+  AdviseHugePages(copy.get(), text.size() + kPadding);
   std::memcpy(copy.get(), text.data(), text.size());
   std::memset(copy.get() + text.size(), 0, kPadding);
   return ReformatJSONBuffer(copy.get(), text.size(), style);

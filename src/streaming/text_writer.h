@@ -24,6 +24,10 @@ class EWriterError : public std::runtime_error {
 // 2 the "\u00XX" form, otherwise the letter that follows the backslash.
 extern const std::array<std::uint8_t, 256> kJSONEscape;
 
+// Asks for transparent huge pages over the whole 2 MiB pages of a large block that is about
+// to be filled: faulting in a large fresh output page by page costs more than the walk.
+void AdviseHugePages(void* p, std::size_t n);
+
 class TextWriter {
  public:
   static constexpr std::int32_t kReformatBufferSize = 65536;
@@ -99,7 +103,7 @@ class TextWriter {
     onFlushToStream_ = std::move(callback);
   }
   // Capacity hint for the stream, so a large output does not grow it step by step.
-  void ReserveOutput(std::size_t bytes) { stream_.reserve(bytes); }
+  void ReserveOutput(std::size_t bytes);
 
  private:
   void SetBuffer(char* aBuf, std::int32_t aBufSize);
