@@ -42,7 +42,7 @@ JSONDocument::JSONDocument(std::string json, bool checkDate)
 
 std::u16string JSONDocument::AsJSON(bool ident, bool universalTime) const {
   return Guarded("write", [&] {
-    return wtf8::ToUTF16(JSONWriter(ident, universalTime, false).Write(root_));
+    return JSONWriter(ident, universalTime, false).WriteUTF16(root_);
   });
 }
 

@@ -1,5 +1,8 @@
 #include "tree/json_value.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -17,6 +20,14 @@ std::uint64_t FoldedHash(std::string_view s) {
     h *= 1099511628211ull;
   }
   return h ^ (h >> 29);
+}
+
+// Large chunks ask for huge pages: a big document otherwise spends much of its time in
+// page faults.
+char* NewChunk(std::size_t size) {
+  char* p = new char[size];
+  AdviseHugePages(p, size);
+  return p;
 }
 
 // Below this many members a plain scan is cheaper than the index.
@@ -113,6 +124,14 @@ const JSONPair* JSONValue::Get(std::string_view name) const {
   return nullptr;
 }
 
+void AdviseHugePages(void* p, std::size_t size) {
+  constexpr std::uintptr_t kHuge = 2 * 1024 * 1024;
+  if (size < 2 * kHuge) return;
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(p) + size) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -126,7 +145,7 @@ void* Arena::Allocate(std::size_t bytes) {
   if (bytes > left_) {
     if (chunkSize_ < 16 * 1024 * 1024) chunkSize_ *= 2;
     std::size_t size = bytes > chunkSize_ / 4 ? bytes : chunkSize_;
-    chunks_.emplace_back(new char[size]);
+    chunks_.emplace_back(NewChunk(size));
     if (size == bytes) return chunks_.back().get();  // a large block of its own
     next_ = chunks_.back().get();
     left_ = size;
@@ -169,6 +188,7 @@ void ObjectBuilder::Rehash(Level& level) {
 void ObjectBuilder::AddPair(std::string_view name, const JSONValue& value) {
   Level& level = levels_.back();
   const std::uint64_t hash = FoldedHash(name);
+  if (name.size() > UINT32_MAX) throw std::length_error("A member name of the document is too long");
   const std::size_t count = slots_.size() - level.begin;
   if (count >= UINT32_MAX - 1) throw std::length_error("An object of the document is too large");
   const std::uint32_t newSlot = static_cast<std::uint32_t>(count + 1);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -58,18 +59,55 @@ struct CountSink {
   void Date(DataType, std::int64_t, bool) { Add(kMaxDateText); }
 };
 
+template <class Char>
 struct WriteSink {
-  char* o;
+  Char* o;
+  bool utf8;
+  // Structural text, numbers and dates are ASCII.
   void Bytes(const char* p, std::size_t len) {
-    std::memcpy(o, p, len);
-    o += len;
+    if constexpr (sizeof(Char) == 1) {
+      std::memcpy(o, p, len);
+      o += len;
+    } else {
+      for (std::size_t i = 0; i < len; ++i) *o++ = static_cast<unsigned char>(p[i]);
+    }
   }
-  void Byte(char c) { *o++ = c; }
+  void Byte(char c) { *o++ = static_cast<unsigned char>(c); }
   void Spaces(std::size_t k) {
-    std::memset(o, ' ', k);
+    if constexpr (sizeof(Char) == 1)
+      std::memset(o, ' ', k);
+    else
+      std::fill(o, o + k, u' ');
     o += k;
   }
-  void String(std::string_view s, bool utf8) {
+  // A run of bytes that need no escape; whole characters, never split.
+  void Copy(const unsigned char* p, const unsigned char* end) {
+    if constexpr (sizeof(Char) == 1) {
+      std::memcpy(o, p, static_cast<std::size_t>(end - p));
+      o += end - p;
+    } else {
+      while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+          *o++ = c;
+          ++p;
+        } else if (c < 0xE0) {
+          *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+          p += 2;
+        } else if (c < 0xF0) {
+          *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+          p += 3;
+        } else {
+          const char32_t cp = (((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
+                               ((p[2] & 0x3F) << 6) | (p[3] & 0x3F)) - 0x10000;
+          *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+          *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+          p += 4;
+        }
+      }
+    }
+  }
+  void String(std::string_view s, bool) {
     static const char hex[] = "0123456789abcdef";
     *o++ = '"';
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
@@ -77,48 +115,57 @@ struct WriteSink {
     while (p < end) {
       const auto* run = p;
       while (p < end && kEscapes.kind[*p] == 0) ++p;
-      Bytes(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+      Copy(run, p);
       if (p == end) break;
       const unsigned char c = *p;
       switch (kEscapes.kind[c]) {
         case 1:
           *o++ = '\\';
-          *o++ = kEscapes.letter[c];
+          *o++ = static_cast<unsigned char>(kEscapes.letter[c]);
           ++p;
           break;
         case 2:
-          std::memcpy(o, "\\u00", 4);
-          o[4] = hex[c >> 4];
-          o[5] = hex[c & 15];
-          o += 6;
+          Bytes("\\u00", 4);
+          *o++ = static_cast<unsigned char>(hex[c >> 4]);
+          *o++ = static_cast<unsigned char>(hex[c & 15]);
           ++p;
           break;
-        default:  // 0xED
-          if (utf8 && end - p >= 3 && p[1] >= 0xA0) {
+        default: {  // 0xED: a surrogate, written as UTF-8 needs it, or an ordinary character
+          const auto* next = end - p >= 3 ? p + 3 : end;
+          if (sizeof(Char) == 1 && utf8 && next - p == 3 && p[1] >= 0xA0) {
             if (wtf8::IsHighSurrogateSeq(p) && end - p >= 6 && wtf8::IsLowSurrogateSeq(p + 3)) {
               std::string cp;
               wtf8::AppendCodePoint(cp, 0x10000 + ((wtf8::DecodeSurrogateSeq(p) - 0xD800) << 10) +
                                             (wtf8::DecodeSurrogateSeq(p + 3) - 0xDC00));
               Bytes(cp.data(), cp.size());
-              p += 6;
+              next = p + 6;
             } else {
               Bytes("\xEF\xBF\xBD", 3);
-              p += 3;
             }
           } else {
-            *o++ = static_cast<char>(*p++);
+            Copy(p, next);
           }
+          p = next;
           break;
+        }
       }
     }
     *o++ = '"';
   }
-  void Integer(std::int64_t v) { o = std::to_chars(o, o + 20, v).ptr; }
-  void Float(double v) { o += JSONWriter::FormatFloat(o, v); }
+  void Integer(std::int64_t v) {
+    char buf[24];
+    Bytes(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
+  }
+  void Float(double v) {
+    char buf[kMaxFloatText];
+    Bytes(buf, JSONWriter::FormatFloat(buf, v));
+  }
   void Date(DataType kind, std::int64_t ms, bool universalTime) {
-    *o++ = '"';
-    o += FormatDateValue(o, kind, ms, universalTime);
-    *o++ = '"';
+    char buf[kMaxDateText];
+    buf[0] = '"';
+    std::size_t n = 1 + FormatDateValue(buf + 1, kind, ms, universalTime);
+    buf[n++] = '"';
+    Bytes(buf, n);
   }
 };
 
@@ -290,18 +337,29 @@ void JSONWriter::Walk(const JSONValue& root, Sink& out) const {
   }
 }
 
-std::string JSONWriter::Write(const JSONValue& root) const {
+template <class Text>
+Text JSONWriter::WriteAs(const JSONValue& root) const {
+  using Char = typename Text::value_type;
+  // Counted in bytes: an upper bound of the UTF-16 length as well.
   CountSink count;
   Walk(root, count);
   static const std::size_t limit = OutputLimit();
-  if (count.n > limit)
+  if (count.n > limit / sizeof(Char))
     throw JSONError("The document is too large to be written in memory");
-  std::string text;
+  Text text;
+  text.reserve(count.n);
+  AdviseHugePages(text.data(), count.n * sizeof(Char));
   text.resize(count.n);
-  WriteSink sink{text.data()};
+  WriteSink<Char> sink{text.data(), utf8_};
   Walk(root, sink);
   text.resize(static_cast<std::size_t>(sink.o - text.data()));
   return text;
+}
+
+std::string JSONWriter::Write(const JSONValue& root) const { return WriteAs<std::string>(root); }
+
+std::u16string JSONWriter::WriteUTF16(const JSONValue& root) const {
+  return WriteAs<std::u16string>(root);
 }
 
 }  // namespace braceform

@@ -10,8 +10,8 @@ namespace braceform {
 
 class JSONWriter {
  public:
-  // utf8: lone surrogates are written as U+FFFD (UTF-8 output); otherwise they are kept
-  // as WTF-8 so the UTF-16 form can be rebuilt exactly.
+  // utf8: Write gives UTF-8, lone surrogates becoming U+FFFD; otherwise it keeps them as
+  // WTF-8. WriteUTF16 always keeps them.
   JSONWriter(bool useIdent, bool useUniversalTime, bool utf8 = true)
       : ident_(useIdent), universalTime_(useUniversalTime), utf8_(utf8) {}
 
@@ -19,11 +19,15 @@ class JSONWriter {
   // the text is built in one allocation, and a text too large for memory is refused
   // with a JSONError before anything is allocated.
   std::string Write(const JSONValue& root) const;
+  // The same text as UTF-16; surrogates come back as the code units they were.
+  std::u16string WriteUTF16(const JSONValue& root) const;
 
   // Number text of a float: 15 significant digits, "." separator, no "+" in exponents.
   static std::size_t FormatFloat(char* out, double value);
 
  private:
+  template <class Text>
+  Text WriteAs(const JSONValue& root) const;
   template <class Sink>
   void Walk(const JSONValue& root, Sink& out) const;
   template <class Sink>

@@ -1,5 +1,7 @@
 #include "tree/wtf8.h"
 
+#include "tree/json_value.h"
+
 namespace braceform::wtf8 {
 
 void AppendCodePoint(std::string& out, char32_t cp) {
@@ -21,47 +23,51 @@ void AppendCodePoint(std::string& out, char32_t cp) {
 }
 
 std::string FromUTF16(std::u16string_view s) {
+  // Sized first, then filled: one allocation for a text of any size.
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c < 0x80) {
+      bytes += 1;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+               s[i + 1] <= 0xDFFF) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
   std::string out;
-  out.reserve(s.size() + s.size() / 4);
+  out.reserve(bytes);
+  AdviseHugePages(out.data(), bytes);
+  out.resize(bytes);
+  char* o = out.data();
   for (std::size_t i = 0; i < s.size(); ++i) {
     char32_t c = s[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
         s[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     }
-    AppendCodePoint(out, c);
-  }
-  return out;
-}
-
-std::u16string ToUTF16(std::string_view s) {
-  std::u16string out;
-  out.resize(s.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const auto* end = p + s.size();
-  char16_t* o = out.data();
-  while (p < end) {
-    unsigned char c = *p;
-    if (c < 0x80) {
-      *o++ = c;
-      ++p;
-    } else if (c < 0xE0) {
-      *o++ = static_cast<char16_t>(((c & 0x1F) << 6) | (p[1] & 0x3F));
-      p += 2;
-    } else if (c < 0xF0) {
-      *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-      p += 3;
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
     } else {
-      char32_t cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
-                    (p[3] & 0x3F);
-      cp -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-      p += 4;
+      if (c < 0x10000) {
+        *o++ = static_cast<char>(0xE0 | (c >> 12));
+      } else {
+        *o++ = static_cast<char>(0xF0 | (c >> 18));
+        *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      }
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
   }
-  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 

@@ -9,8 +9,6 @@ namespace braceform::wtf8 {
 
 // Valid surrogate pairs become one four-byte sequence, lone surrogates three bytes.
 std::string FromUTF16(std::u16string_view s);
-// Exact inverse of FromUTF16 on its own output.
-std::u16string ToUTF16(std::string_view s);
 // Lone surrogates become U+FFFD; an encoded high-low pair becomes its code point.
 std::string ToUTF8(std::string_view s);
 // Length in UTF-16 code units.
