@@ -392,6 +392,13 @@ RangeState JsonLexer::StateBeforeLine(long line, long validLimit) {
 void JsonLexer::StyleLines(long first, long last, RangeState in) {
   if (first >= last) return;
   QsciScintilla* ed = editor();
+  {
+    // Scintilla keeps line states in one array as long as the highest line given a state;
+    // size it for the whole document at once instead of growing it twice after a jump.
+    long lastLine = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) - 1;
+    ed->SendScintilla(QsciScintillaBase::SCI_SETLINESTATE, static_cast<unsigned long>(lastLine),
+                      ed->SendScintilla(QsciScintillaBase::SCI_GETLINESTATE, lastLine));
+  }
   long start = ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
   long lineCount = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
   long end = last >= lineCount ? ed->SendScintilla(QsciScintillaBase::SCI_GETLENGTH)

@@ -1,11 +1,12 @@
 // Links with gtest_main; the editor tests create their own QApplication (offscreen).
-#include "json_lexer.h"
-
 #include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <string>
+
+#include "json_lexer.h"
 
 namespace braceform {
 namespace {
@@ -77,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                  R"(«]»sym)",
                  rsUnknown},
         ScanCase{"OpenBraceAlone", "{", rsUnknown, "«{»sym", rsAttribute},
-        ScanCase{"NameOnLineAfterBrace", R"(  "a":)", rsAttribute,
-                 R"(«  »sp «"a"»name «:»sym)", rsObjectValue},
+        ScanCase{"NameOnLineAfterBrace", R"(  "a":)", rsAttribute, R"(«  »sp «"a"»name «:»sym)",
+                 rsObjectValue},
         ScanCase{"ValueOnLineAfterColon", R"("v", "n")", rsObjectValue,
                  R"(«"v"»value «,»sym « »sp «"n"»name)", rsAttribute},
         ScanCase{"CommaKeepsArrayState", R"("v", "w",)", rsArrayValue,
@@ -122,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"UnicodeEscapeCutByEnd", R"("\u12)", rsAttribute, R"(«"\u12»unk)", rsAttribute},
         ScanCase{"Unterminated", R"("abc, 1)", rsAttribute, R"(«"abc, 1»name)", rsAttribute},
         ScanCase{"BackslashAtEnd", R"("ab\)", rsArrayValue, R"(«"ab\»value)", rsArrayValue},
-        ScanCase{"SymbolsInsideStringDoNothing", R"("{[:]}")", rsAttribute,
-                 R"(«"{[:]}"»name)", rsAttribute},
+        ScanCase{"SymbolsInsideStringDoNothing", R"("{[:]}")", rsAttribute, R"(«"{[:]}"»name)",
+                 rsAttribute},
         // Literals.
         ScanCase{"Literals", "true,false null", rsArrayValue,
                  "«true»res «,»sym «false»res « »sp «null»res", rsArrayValue},
@@ -138,12 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
                  rsUnknown},
         ScanCase{"CrLfIsOneToken", "\r\n1", rsArrayValue, "«\r\n»sp «1»num", rsArrayValue},
         ScanCase{"LoneCrAndLf", "\r\r\n\n", rsUnknown, "«\r»sp «\r\n»sp «\n»sp", rsUnknown},
-        ScanCase{"NulIsNullToken", "1 \0x"s, rsArrayValue,
-                 "«1»num « »sp «\0»null «x»unk"s, rsArrayValue},
+        ScanCase{"NulIsNullToken", "1 \0x"s, rsArrayValue, "«1»num « »sp «\0»null «x»unk"s,
+                 rsArrayValue},
         ScanCase{"MultiByteIsOneUnknown", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80x", rsUnknown,
                  "«\xC3\xA9»unk «\xE2\x82\xAC»unk «\xF0\x9F\x98\x80»unk «x»unk", rsUnknown},
-        ScanCase{"StrayContinuationByte", "\x80\xC3", rsUnknown, "«\x80»unk «\xC3»unk",
-                 rsUnknown},
+        ScanCase{"StrayContinuationByte", "\x80\xC3", rsUnknown, "«\x80»unk «\xC3»unk", rsUnknown},
         ScanCase{"MultiByteInString", "\"\xC3\xA9\"", rsArrayValue, "«\"\xC3\xA9\"»value",
                  rsArrayValue}),
     [](const ::testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
@@ -169,11 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, JsonLineEffectTest,
     ::testing::Values(
         EffectCase{"NoSymbols", R"("v" 1)", {rsUnknown, rsAttribute, rsObjectValue, rsArrayValue}},
-        EffectCase{"CommaEndsValue", R"("v",)", {rsUnknown, rsAttribute, rsAttribute, rsArrayValue}},
+        EffectCase{
+            "CommaEndsValue", R"("v",)", {rsUnknown, rsAttribute, rsAttribute, rsArrayValue}},
         EffectCase{"BraceFixes", R"(} ,)", {rsUnknown, rsUnknown, rsUnknown, rsUnknown}},
-        EffectCase{"ColonThenComma", R"("a": 1,)",
-                   {rsAttribute, rsAttribute, rsAttribute, rsAttribute}},
-        EffectCase{"SymbolsInStringIgnored", R"("{:[")",
+        EffectCase{
+            "ColonThenComma", R"("a": 1,)", {rsAttribute, rsAttribute, rsAttribute, rsAttribute}},
+        EffectCase{"SymbolsInStringIgnored",
+                   R"("{:[")",
                    {rsUnknown, rsAttribute, rsObjectValue, rsArrayValue}}),
     [](const ::testing::TestParamInfo<EffectCase>& info) { return std::string(info.param.name); });
 
@@ -235,10 +237,9 @@ TEST_F(JsonLexerEditorTest, StylesFollowTokensAndStateCrossesLines) {
       {1, 7, jsonReservedWord},  // true
       {2, 2, jsonAttribute},     // "c": the comma ended the value
       {2, 7, jsonAttribute},     // 0}: unknown
-      {2, 8, jsonAttribute},
-      {3, 1, jsonNumber},  // 1
-      {3, 5, jsonNumber},  // 0 before a space
-      {3, 7, jsonSymbol},  // ]
+      {2, 8, jsonAttribute},    {3, 1, jsonNumber},  // 1
+      {3, 5, jsonNumber},                            // 0 before a space
+      {3, 7, jsonSymbol},                            // ]
   };
   for (const At& c : cases) {
     EXPECT_EQ(StyleAt(c.line, c.index), c.style) << "line " << c.line << " index " << c.index;
@@ -253,7 +254,7 @@ TEST_F(JsonLexerEditorTest, StylesMultiByteCharactersWhole) {
   editor_.setText(QString::fromUtf8("[\"\xC3\xA9\", \xC3\xA9, 1]"));
   editor_.recolor();
   // Byte positions: the quoted é at 2-3, the bare é at 7-8, the 1 at 11.
-  const std::pair<long, int> cases[] = {{2, jsonValue},     {3, jsonValue}, {7, jsonAttribute},
+  const std::pair<long, int> cases[] = {{2, jsonValue},     {3, jsonValue},  {7, jsonAttribute},
                                         {8, jsonAttribute}, {9, jsonSymbol}, {11, jsonNumber}};
   for (auto [pos, style] : cases) {
     EXPECT_EQ(editor_.SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, pos), style) << pos;
@@ -287,8 +288,9 @@ TEST_F(JsonLexerEditorTest, AttributesHaveTheirColoursAndFont) {
     long bgr = editor_.SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, l.style);
     QColor fore(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
     EXPECT_EQ(fore, l.color) << lexer_.description(l.style).toStdString();
-    EXPECT_EQ(editor_.SendScintilla(QsciScintillaBase::SCI_STYLEGETWEIGHT, l.style) >= 700, l.bold)
-        << lexer_.description(l.style).toStdString();
+    // QScintilla passes Qt's weights negated.
+    long weight = std::labs(editor_.SendScintilla(QsciScintillaBase::SCI_STYLEGETWEIGHT, l.style));
+    EXPECT_EQ(weight >= 700, l.bold) << lexer_.description(l.style).toStdString();
     EXPECT_EQ(lexer_.defaultFont(l.style).family(), QStringLiteral("Courier New"));
     EXPECT_EQ(editor_.SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, l.style), 10);
   }
