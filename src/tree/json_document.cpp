@@ -52,13 +52,13 @@ std::string JSONDocument::AsJSONUTF8(bool ident, bool universalTime) const {
 
 std::unique_ptr<JSONDocument> ParseJSONDocument(std::u16string_view json, bool checkDate) {
   if (json.empty()) json = u"{}";
-  return std::make_unique<JSONDocument>(wtf8::FromUTF16(json), checkDate);
+  return std::unique_ptr<JSONDocument>(new JSONDocument(wtf8::FromUTF16(json), checkDate));
 }
 
 std::unique_ptr<JSONDocument> ParseJSONDocumentUTF8(std::string json, bool checkDate) {
   if (json.empty()) json = "{}";
   text::SanitizeUTF8(json);
-  return std::make_unique<JSONDocument>(std::move(json), checkDate);
+  return std::unique_ptr<JSONDocument>(new JSONDocument(std::move(json), checkDate));
 }
 
 }  // namespace braceform

@@ -11,10 +11,6 @@ namespace braceform {
 
 class JSONDocument {
  public:
-  // Parses `json` (WTF-8, as produced by the entry points below). Raises JSONSyntaxError
-  // or JSONError; a text with no value at all is refused too.
-  JSONDocument(std::string json, bool checkDate);
-
   // The document written back: indented (two spaces per level, CR LF) when `ident`,
   // else compact; date values in universal time with "Z" when `universalTime`.
   std::u16string AsJSON(bool ident, bool universalTime) const;
@@ -27,6 +23,12 @@ class JSONDocument {
   bool CheckDate() const { return checkDate_; }
 
  private:
+  friend std::unique_ptr<JSONDocument> ParseJSONDocument(std::u16string_view, bool);
+  friend std::unique_ptr<JSONDocument> ParseJSONDocumentUTF8(std::string, bool);
+  // Parses `json`, which the entry points have made well-formed WTF-8. Raises
+  // JSONSyntaxError or JSONError; a text with no value at all is refused too.
+  JSONDocument(std::string json, bool checkDate);
+
   std::string source_;  // strings without escapes point into it
   Arena arena_;
   JSONValue root_;

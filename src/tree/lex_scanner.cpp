@@ -1,5 +1,6 @@
 #include "tree/lex_scanner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -358,7 +359,7 @@ bool LexGenerator::Scan() {
     std::size_t len = 1;
     if (t.kind == tkStore) {
       if (escStep) {
-        if (c >= 0x80) len = SequenceLength(c);
+        if (c >= 0x80) len = std::min(SequenceLength(c), size_ - p);
         std::memcpy(esc_ + escLen_, s + p, len);
         escLen_ += len;
       } else if (c == 0xED && wtf8::IsLowSurrogateSeq(s + p)) {
