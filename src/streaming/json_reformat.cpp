@@ -351,7 +351,7 @@ value:
         q += 2;
       }
       if (*q == 0) return nullptr;  // no closing quote: nothing is written for it
-      AddNoJSONEscape(p, q + 1 - p);
+      AddNoJSONEscapeSmall(p, q + 1 - p, readableEnd);
       p = const_cast<char*>(q) + 1;
       goto terminator;
     }
@@ -360,7 +360,7 @@ value:
       if (s.kind == streaming::ScalarKind::Failure || s.kind == streaming::ScalarKind::Null) {
         AddShort("null");
       } else {
-        AddNoJSONEscape(s.start, static_cast<std::int64_t>(s.length));
+        AddNoJSONEscapeSmall(s.start, static_cast<std::int64_t>(s.length), readableEnd);
       }
       p = s.next;
       t = s.terminator;
@@ -413,9 +413,9 @@ member : {
   const streaming::NameScan n = streaming::ScanName(p, readableEnd);
   if (!n.name.ok) return nullptr;
   if (bareNames && streaming::IsBareMemberName({n.name.name, n.name.length})) {
-    AddNoJSONEscape(n.name.name, static_cast<std::int64_t>(n.name.length));
+    AddNoJSONEscapeSmall(n.name.name, static_cast<std::int64_t>(n.name.length), readableEnd);
   } else if (n.copyQuoted) {
-    AddNoJSONEscape(n.name.name - 1, static_cast<std::int64_t>(n.name.length) + 2);
+    AddNoJSONEscapeSmall(n.name.name - 1, static_cast<std::int64_t>(n.name.length) + 2, readableEnd);
   } else {
     Add('"');
     // A zero length would mean "up to the first zero byte".
