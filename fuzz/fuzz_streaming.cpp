@@ -32,7 +32,8 @@ class StrictJSON {
   static constexpr int kMaxDepth = 256;
 
   void SkipWhitespace() {
-    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r')) ++i_;
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r'))
+      ++i_;
   }
   bool Eat(char c) {
     SkipWhitespace();
@@ -81,7 +82,8 @@ class StrictJSON {
         const char e = s_[i_];
         if (e == 'u') {
           for (int k = 0; k < 4; ++k) {
-            if (++i_ >= s_.size() || !std::isxdigit(static_cast<unsigned char>(s_[i_]))) return false;
+            if (++i_ >= s_.size() || !std::isxdigit(static_cast<unsigned char>(s_[i_])))
+              return false;
           }
         } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
           return false;

@@ -415,7 +415,8 @@ member : {
   if (bareNames && streaming::IsBareMemberName({n.name.name, n.name.length})) {
     AddNoJSONEscapeSmall(n.name.name, static_cast<std::int64_t>(n.name.length), readableEnd);
   } else if (n.copyQuoted) {
-    AddNoJSONEscapeSmall(n.name.name - 1, static_cast<std::int64_t>(n.name.length) + 2, readableEnd);
+    AddNoJSONEscapeSmall(n.name.name - 1, static_cast<std::int64_t>(n.name.length) + 2,
+                         readableEnd);
   } else {
     Add('"');
     // A zero length would mean "up to the first zero byte".

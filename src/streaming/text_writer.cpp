@@ -144,9 +144,9 @@ char TextWriter::LastByte() const {
 
 void TextWriter::AddCRAndIndent() {
   if (LastByte() == '\t') return;
-  const auto n = static_cast<std::uint32_t>(humanReadableLevel_);
+  const auto n = static_cast<std::uint64_t>(humanReadableLevel_);
   // A break whose indentation would not fit the whole buffer is left out.
-  if (static_cast<std::uint64_t>(n) + 2 > static_cast<std::uint64_t>(tempBufSize_)) return;
+  if (n >= static_cast<std::uint64_t>(tempBufSize_) - 1) return;
   if (bEnd_ - pos_ <= static_cast<std::ptrdiff_t>(n)) FlushToStream();
   pos_[0] = '\r';
   pos_[1] = '\n';

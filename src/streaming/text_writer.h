@@ -105,8 +105,8 @@ class TextWriter {
   char* AddJSONReformat(char* json, const char* readableEnd, TextWriterJSONFormat format,
                         char* endOfObject);
 
-  std::int32_t HumanReadableLevel() const { return humanReadableLevel_; }
-  void SetHumanReadableLevel(std::int32_t level) { humanReadableLevel_ = level; }
+  std::int64_t HumanReadableLevel() const { return humanReadableLevel_; }
+  void SetHumanReadableLevel(std::int64_t level) { humanReadableLevel_ = level; }
   std::int32_t TempBufSize() const { return tempBufSize_; }
   // Called with every block just before it goes to the stream.
   void SetOnFlushToStream(std::function<void(const char*, std::size_t)> callback) {
@@ -131,7 +131,8 @@ class TextWriter {
   char* tempBuf_ = nullptr;
   std::unique_ptr<char[]> ownBuf_;  // empty while the buffer is the caller's
   std::function<void(const char*, std::size_t)> onFlushToStream_;
-  std::int32_t humanReadableLevel_ = 0;
+  // 64-bit: input of more than 2 GiB could nest deeper than a 32-bit level counts.
+  std::int64_t humanReadableLevel_ = 0;
 };
 
 }  // namespace braceform

@@ -56,8 +56,8 @@ int Once(int style, const char* path) {
   Buffer in;
   if (!ReadPadded(path, in)) return 3;
   const auto t0 = std::chrono::steady_clock::now();
-  const std::string out =
-      braceform::ReformatJSONBuffer(in.bytes.get(), in.size, static_cast<TextWriterJSONFormat>(style));
+  const std::string out = braceform::ReformatJSONBuffer(in.bytes.get(), in.size,
+                                                        static_cast<TextWriterJSONFormat>(style));
   const double s = Seconds(t0);
   std::fprintf(stderr, "style %d once: %zu bytes in, %zu out, %.1f ms, %.0f MB/s\n", style, in.size,
                out.size(), s * 1e3, static_cast<double>(in.size) / s / 1e6);
@@ -76,15 +76,17 @@ int Repeat(const char* path, int runs) {
       std::memcpy(copy.get(), in.bytes.get(), in.size + 8);  // names are decoded in place
       const double c0 = CpuSeconds();
       const auto t0 = std::chrono::steady_clock::now();
-      const std::string out =
-          braceform::ReformatJSONBuffer(copy.get(), in.size, static_cast<TextWriterJSONFormat>(style));
+      const std::string out = braceform::ReformatJSONBuffer(
+          copy.get(), in.size, static_cast<TextWriterJSONFormat>(style));
       bestWall = std::min(bestWall, Seconds(t0));
       bestCpu = std::min(bestCpu, CpuSeconds() - c0);
       outSize = out.size();
     }
     const double mb = static_cast<double>(in.size) / 1e6;
-    std::printf("style %d: %zu bytes in, %zu out; best of %d: wall %.1f ms (%.0f MB/s), cpu %.1f ms (%.0f MB/s)\n",
-                style, in.size, outSize, runs, bestWall * 1e3, mb / bestWall, bestCpu * 1e3, mb / bestCpu);
+    std::printf(
+        "style %d: %zu bytes in, %zu out; best of %d: wall %.1f ms (%.0f MB/s), cpu %.1f ms (%.0f "
+        "MB/s)\n",
+        style, in.size, outSize, runs, bestWall * 1e3, mb / bestWall, bestCpu * 1e3, mb / bestCpu);
   }
   return 0;
 }
@@ -93,7 +95,8 @@ int Repeat(const char* path, int runs) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--once") == 0) return Once(std::atoi(argv[2]), argv[3]);
-  if (argc == 2 || argc == 3) return Repeat(argv[1], argc == 3 ? std::max(1, std::atoi(argv[2])) : 5);
+  if (argc == 2 || argc == 3)
+    return Repeat(argv[1], argc == 3 ? std::max(1, std::atoi(argv[2])) : 5);
   std::fprintf(stderr, "usage: %s FILE [RUNS] | --once STYLE FILE\n", argv[0]);
   return 2;
 }
