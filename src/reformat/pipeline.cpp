@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "reformat/byte_scan.h"
 #include "streaming/json_reformat.h"
 #include "text/utf.h"
 
@@ -12,36 +13,80 @@ namespace {
 
 inline bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
-// The engine's working copy: the text form with U+201C and U+201D (E2 80 9C, E2 80 9D)
-// turned into '"', followed by the eight zero bytes the engine reads up to. One pass, and
-// a single copy when the text holds no E2 byte at all.
+// The engine's working copy: the text form with typographic double quotes (U+201C, U+201D:
+// E2 80 9C, E2 80 9D) turned into '"', followed by the eight zero bytes the engine reads
+// up to.
+//
+// Only the quotes that delimit strings are turned: inside a string opened by a plain quote
+// they are text ("say “hi”"), and a plain quote there would end the string early and make
+// the engine drop the rest of the document without a word. A string opened by a
+// typographic quote ends at the next typographic or plain quote, as the engine will see it.
 struct WorkingCopy {
   std::unique_ptr<char[]> data;
   std::size_t size = 0;
 };
+
+inline bool IsTypographicQuote(const char* s, std::size_t n, std::size_t j) {
+  return j + 2 < n && s[j] == '\xE2' && s[j + 1] == '\x80' && (s[j + 2] == '\x9C' || s[j + 2] == '\x9D');
+}
+
+// Position of the first typographic quote, or n.
+std::size_t FindTypographicQuote(const char* s, std::size_t n) {
+  for (std::size_t i = 0; i < n;) {
+    const void* hit = std::memchr(s + i, 0xE2, n - i);
+    if (!hit) return n;
+    std::size_t j = static_cast<std::size_t>(static_cast<const char*>(hit) - s);
+    if (IsTypographicQuote(s, n, j)) return j;
+    i = j + 1;
+  }
+  return n;
+}
 
 WorkingCopy BuildWorkingCopy(std::string_view text) {
   const char* s = text.data();
   const std::size_t n = text.size();
   WorkingCopy w;
   w.data = std::make_unique_for_overwrite<char[]>(n + 8);
-  char* o = w.data.get();
-  std::size_t i = 0;
-  while (i < n) {
-    const void* hit = std::memchr(s + i, 0xE2, n - i);
-    std::size_t j = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s) : n;
-    std::memcpy(o, s + i, j - i);
-    o += j - i;
-    if (j == n) break;
-    if (j + 2 < n && s[j + 1] == '\x80' && (s[j + 2] == '\x9C' || s[j + 2] == '\x9D')) {
-      *o++ = '"';
-      i = j + 3;
-    } else {
-      *o++ = s[j];
-      i = j + 1;
+  char* const out = w.data.get();
+  char* o = out;
+  if (FindTypographicQuote(s, n) == n) {  // the usual case: one copy
+    std::memcpy(out, s, n);
+    o += n;
+  } else {
+    enum { kOutside, kInPlain, kInTypographic } state = kOutside;
+    std::size_t i = 0;
+    while (true) {
+      std::size_t j = scan::FindFirstOf(s, n, i, '"', '\\', '\xE2');
+      std::memcpy(o, s + i, j - i);
+      o += j - i;
+      if (j == n) break;
+      if (s[j] == '"') {
+        state = state == kOutside ? kInPlain : kOutside;
+        *o++ = '"';
+        i = j + 1;
+      } else if (s[j] == '\\') {
+        *o++ = '\\';
+        i = j + 1;
+        if (state == kOutside || i == n) continue;
+        // An escaped character stays in the string; an escaped typographic quote in a
+        // typographic string becomes an escaped plain one.
+        if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
+          *o++ = '"';
+          i += 3;
+        } else {
+          *o++ = s[i++];
+        }
+      } else if (!IsTypographicQuote(s, n, j) || state == kInPlain) {
+        *o++ = s[j];
+        i = j + 1;
+      } else {
+        *o++ = '"';
+        state = state == kOutside ? kInTypographic : kOutside;
+        i = j + 3;
+      }
     }
   }
-  w.size = static_cast<std::size_t>(o - w.data.get());
+  w.size = static_cast<std::size_t>(o - out);
   std::memset(o, 0, 8);
   return w;
 }

@@ -92,17 +92,30 @@ TEST(ReformatDocument, WorkedExample) {
   EXPECT_EQ(Reformat(kExample, kCompact, keepTabs), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
 }
 
-TEST(ReformatDocument, OnlyDoubleTypographicQuotesAreReplaced) {
+// “ and ” as UTF-8, to keep the rows readable.
+std::string Q(std::string s) {
+  for (auto [mark, bytes] : {std::pair{"<<", "\xE2\x80\x9C"}, std::pair{">>", "\xE2\x80\x9D"}}) {
+    for (std::size_t p; (p = s.find(mark)) != std::string::npos;) s.replace(p, 2, bytes);
+  }
+  return s;
+}
+
+TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
   struct Case {
     const char* name;
     std::string in, out;
   } cases[] = {
-      {"left_and_right", "\xE2\x80\x9Cx\xE2\x80\x9D ", "\"x\""},
-      // U+2018 U+2019 U+201E U+201F U+00AB U+00BB and a dash stay inside a string value.
+      {"name", Q("{<<a>>: 1}"), "{\"a\":1}"},
+      {"value_and_reversed_marks", Q("[<<x>>, >>y<<]"), "[\"x\",\"y\"]"},
+      // Inside a plain-quoted string they are text; turning them would end the string.
+      {"text_in_plain_string", Q("[\"say <<hi>>\", 2]"), Q("[\"say <<hi>>\",2]")},
+      {"after_escaped_quote", Q("[\"a\\\"<<\", 2]"), Q("[\"a\\\"<<\",2]")},
+      {"escaped_in_typographic_string", Q("[<<a\\<<b>>]"), "[\"a\\\"b\"]"},
+      {"plain_quote_ends_typographic_string", Q("[<<a\", <<b>>]"), "[\"a\",\"b\"]"},
+      // Single typographic quotes, U+201E, U+201F, guillemets and a dash stay as they are.
       {"others_kept", "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\" ",
        "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\""},
-      // Inside a string value too: the new quote ends the string early.
-      {"inside_a_string", "\"say \xE2\x80\x9Chi\xE2\x80\x9D\"", "\"say \""},
+      {"single_marks_not_a_name", "{\xE2\x80\x98" "a\xE2\x80\x99:1}", "{"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
