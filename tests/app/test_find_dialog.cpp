@@ -1,4 +1,5 @@
-// Links with gtest_main; creates its own QApplication on the offscreen platform.
+// Window test: the shared main creates the QApplication; the fixture creates one (offscreen)
+// only when this file runs under a plain gtest main.
 #include <gtest/gtest.h>
 
 #include <QApplication>

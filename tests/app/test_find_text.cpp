@@ -1,4 +1,4 @@
-// Links with gtest_main; needs no QApplication.
+// Window test (shared main with a QApplication); needs no QApplication itself.
 #include <gtest/gtest.h>
 
 #include "find_text.h"

@@ -1,4 +1,5 @@
-// Links with gtest_main; the editor tests create their own QApplication (offscreen).
+// Window test: the shared main creates the QApplication; the fixture creates one (offscreen)
+// only when this file runs under a plain gtest main.
 #include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
