@@ -21,11 +21,21 @@ int main(int argc, char** argv) {
   std::string out;
   try {
     if (utf16) {
+      auto lap = [t = t0](const char* what) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        std::fprintf(stderr, "  %s %.3f s\n", what, std::chrono::duration<double>(now - t).count());
+        t = now;
+      };
       std::u16string wide = braceform::text::UTF8ToUTF16(text);
       std::string().swap(text);
+      lap("UTF8ToUTF16");
       auto doc = braceform::ParseJSONDocument(wide);
       std::u16string().swap(wide);
-      out = braceform::text::UTF16ToUTF8(doc->AsJSON(true, false));
+      lap("ParseJSONDocument");
+      std::u16string wideOut = doc->AsJSON(true, false);
+      lap("AsJSON");
+      out = braceform::text::UTF16ToUTF8(wideOut);
+      lap("UTF16ToUTF8");
     } else {
       auto doc = braceform::ParseJSONDocumentUTF8(std::move(text));
       out = doc->AsJSONUTF8(true, false);
