@@ -41,7 +41,6 @@ Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
   setUtf8(true);
   setEolMode(EolWindows);
   Sci(SCI_SETPASTECONVERTENDINGS, 1);
-  Sci(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
 
   QFont font = PointFont("Courier New", 13);
   setFont(font);
@@ -65,6 +64,9 @@ Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
   UpdateGutter();
   connect(this, &QsciScintilla::linesChanged, this, &Editor::UpdateGutter);
 
+  // The horizontal scroll bar follows the longest line seen instead of a fixed width.
+  Sci(SCI_SETSCROLLWIDTH, 1);
+  Sci(SCI_SETSCROLLWIDTHTRACKING, 1);
   // Selection drawn translucent over the text.
   Sci(SCI_SETSELALPHA, 102);
 
@@ -78,6 +80,7 @@ Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
   setTabIndents(true);
   setIndentationsUseTabs(true);
   setTabWidth(8);
+  ApplyDocumentSettings();
   // Caret never beyond the end of a line.
   Sci(SCI_SETVIRTUALSPACEOPTIONS, SCVS_NONE);
   // Files dropped on the editor belong to the window; text drags stay the editor's.
@@ -112,12 +115,46 @@ DocumentLines Editor::Lines() const {
   return DocumentLines::FromText(std::move(text));
 }
 
+// Whole-text changes are not announced as insertions and deletions: QScintilla would
+// convert the whole text to a QString for each of them (several seconds on 100 MiB).
+class Editor::BulkChange {
+ public:
+  explicit BulkChange(Editor* editor) : editor_(editor), mask_(editor->Sci(SCI_GETMODEVENTMASK)) {
+    editor_->Sci(SCI_SETMODEVENTMASK, mask_ & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT |
+                                                SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+  }
+  ~BulkChange() {
+    editor_->Sci(SCI_SETMODEVENTMASK, mask_);
+    editor_->UpdateGutter();
+    emit editor_->textChanged();
+  }
+  BulkChange(const BulkChange&) = delete;
+  BulkChange& operator=(const BulkChange&) = delete;
+
+ private:
+  Editor* editor_;
+  long mask_;
+};
+
+void Editor::ApplyDocumentSettings() {
+  Sci(SCI_SETCODEPAGE, SC_CP_UTF8);
+  Sci(SCI_SETEOLMODE, SC_EOL_CRLF);
+  Sci(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+  Sci(SCI_SETTABWIDTH, 8);
+  Sci(SCI_SETUSETABS, 1);
+  Sci(SCI_SETTABINDENTS, 1);
+  Sci(SCI_SETBACKSPACEUNINDENTS, 1);
+}
+
 void Editor::Load(std::string_view text) {
-  Sci(SCI_SETUNDOCOLLECTION, 0);
-  Sci(SCI_CLEARALL);
-  Sci(SCI_ALLOCATE, text.size() + 1);
-  if (!text.empty()) SciText(SCI_APPENDTEXT, text.size(), text.data());
-  Sci(SCI_SETUNDOCOLLECTION, 1);
+  {
+    BulkChange bulk(this);
+    Sci(SCI_SETUNDOCOLLECTION, 0);
+    Sci(SCI_CLEARALL);
+    Sci(SCI_ALLOCATE, text.size() + 1);
+    if (!text.empty()) SciText(SCI_APPENDTEXT, text.size(), text.data());
+    Sci(SCI_SETUNDOCOLLECTION, 1);
+  }
   Sci(SCI_EMPTYUNDOBUFFER);
   Sci(SCI_SETSAVEPOINT);
   Sci(SCI_GOTOPOS, 0);
@@ -144,6 +181,7 @@ void Editor::SetText(std::string_view text) { Load(EditorContent(text, keepFinal
 
 void Editor::ReplaceText(std::string_view text) {
   std::string content = EditorContent(text, keepFinalBreak_);
+  BulkChange bulk(this);
   Sci(SCI_BEGINUNDOACTION);
   Sci(SCI_SETTARGETRANGE, 0, Sci(SCI_GETLENGTH));
   SciText(SCI_REPLACETARGET, content.size(), content.data());

@@ -62,9 +62,12 @@ class Editor : public QsciScintilla {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
+  class BulkChange;
+
   long Sci(unsigned int msg, std::uintptr_t w = 0, std::intptr_t l = 0) const;
   long SciText(unsigned int msg, std::uintptr_t w, const char* text) const;
   void Load(std::string_view text);
+  void ApplyDocumentSettings();
   std::int64_t ToUTF16(long pos) const;
   long FromUTF16(std::int64_t offset) const;
   void UpdateGutter();

@@ -1,0 +1,136 @@
+// Times the window's own commands on a large document, offscreen, beside braceform-cli.
+//
+//   bench_window sequence FILE CLI   load, Human Readable, save; then `CLI --human FILE`
+//   bench_window compact FILE        load, Compact, save (for files above the display limit)
+//   bench_window lazy FILE           JSON colouring on: show the last page, type one key
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app_form.h"
+#include "document/document_file.h"
+#include "editor.h"
+#include "error_report.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+double PeakMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;
+}
+
+bool failed = false;
+
+template <class F>
+double Step(const char* name, F&& step) {
+  auto start = Clock::now();
+  step();
+  double s = Seconds(start);
+  std::printf("  %-28s %8.3f s   peak RSS %8.1f MiB\n", name, s, PeakMiB());
+  std::fflush(stdout);
+  return s;
+}
+
+// Runs `cli --human file -o out` and reports its time and peak memory.
+double RunCli(const std::string& cli, const std::string& file, const std::string& out) {
+  auto start = Clock::now();
+  pid_t pid = fork();
+  if (pid == 0) {
+    execl(cli.c_str(), cli.c_str(), "--human", file.c_str(), "-o", out.c_str(), (char*)nullptr);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  double s = Seconds(start);
+  std::printf("  %-28s %8.3f s   peak RSS %8.1f MiB   exit %d\n", "braceform-cli --human", s,
+              usage.ru_maxrss / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  return s;
+}
+
+void Repaint(braceform::Editor* editor) {
+  editor->viewport()->repaint();
+  QApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: bench_window sequence|compact|lazy FILE [CLI]\n");
+    return 2;
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  std::string mode = argv[1], file = argv[2];
+  std::string out = file + ".window-out.json";
+  braceform::SetErrorReporter([](const QString&, const QString& text) {
+    std::fprintf(stderr, "error report: %s\n", text.toUtf8().constData());
+    failed = true;
+  });
+  braceform::AppForm form({QStringLiteral("braceform")});
+  form.timerParam()->stop();
+  form.SetSaveDialog([&](QWidget*, const QString&) { return QString::fromStdString(out); });
+  form.resize(1000, 700);
+  form.show();
+  QApplication::processEvents();
+  const QString name = QString::fromStdString(file);
+  auto click = [&](const char* button) {
+    form.findChild<QPushButton*>(button)->click();
+  };
+
+  std::printf("%s (%s)\n", file.c_str(), mode.c_str());
+  if (mode == "sequence" || mode == "compact") {
+    // For reference: the core's read and decode alone, without the window.
+    Step("(core read + decode only)", [&] { (void)braceform::LoadDocumentFile(file); });
+    double total = 0;
+    total += Step("load", [&] { braceform::Guarded([&] { form.DosyaAc(name); }); });
+    std::printf("  editor %s\n", form.editor()->isEnabled() ? "enabled" : "disabled (notice)");
+    total += Step(mode == "compact" ? "Compact" : "Human Readable",
+                  [&] { click(mode == "compact" ? "ButtonCompact" : "ButtonHuman"); });
+    total += Step("save", [&] { click("ButtonSave"); });
+    std::printf("  %-28s %8.3f s\n", "window total", total);
+    if (mode == "sequence" && argc > 3) {
+      double cli = RunCli(argv[3], file, file + ".cli-out.json");
+      std::printf("  window / cli time ratio       %8.2f\n", total / cli);
+    }
+    std::printf("  output %lld bytes\n", static_cast<long long>(QFileInfo(QString::fromStdString(out)).size()));
+    std::remove(out.c_str());
+  } else if (mode == "lazy") {
+    Step("load (JSON colouring on)", [&] { braceform::Guarded([&] { form.DosyaAc(name); }); });
+    std::printf("  colouring %s\n", form.editor()->lexer() ? "on" : "off");
+    Step("first page shown", [&] { Repaint(form.editor()); });
+    Step("last page shown", [&] {
+      form.editor()->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+      Repaint(form.editor());
+    });
+    Step("one keystroke at the end", [&] {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+      QApplication::sendEvent(form.editor(), &press);
+      Repaint(form.editor());
+    });
+    Step("second keystroke", [&] {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
+      QApplication::sendEvent(form.editor(), &press);
+      Repaint(form.editor());
+    });
+  }
+  return failed ? 1 : 0;
+}
