@@ -300,6 +300,25 @@ void LexGenerator::AppendUnit(char32_t unit) {
   wtf8::AppendCodePoint(own_, unit);
 }
 
+void LexGenerator::DecodeEscape() {
+  const unsigned char e = esc_[0];
+  if (e >= 0x80) {
+    // Any other character stands for itself; a surrogate may still pair with a neighbour.
+    if (escLen_ == 3 && e == 0xED && esc_[1] >= 0xA0) {
+      AppendUnit(wtf8::DecodeSurrogateSeq(esc_));
+    } else {
+      Materialize();
+      own_.append(reinterpret_cast<const char*>(esc_), escLen_);
+    }
+  } else {
+    static const char kFrom[] = "bfnrtv";
+    static const char kTo[] = "\b\f\n\r\t\v";
+    const char* hit = e != 0 ? std::strchr(kFrom, e) : nullptr;
+    AppendUnit(hit != nullptr ? static_cast<unsigned char>(kTo[hit - kFrom]) : e);
+  }
+  escLen_ = 0;
+}
+
 void LexGenerator::Complete(ParseProc proc) {
   switch (proc) {
     case ppInteger:
@@ -373,41 +392,7 @@ bool LexGenerator::Scan() {
     if (!(t.flags & kBK)) p += len;
     bool escapeDone = false;
     if (t.proc == ppEscape) {
-      const unsigned char e = esc_[0];
-      char32_t unit = e;
-      switch (e) {
-        case 'b':
-          unit = 8;
-          break;
-        case 'f':
-          unit = 12;
-          break;
-        case 'n':
-          unit = 10;
-          break;
-        case 'r':
-          unit = 13;
-          break;
-        case 't':
-          unit = 9;
-          break;
-        case 'v':
-          unit = 11;
-          break;
-        default:
-          break;
-      }
-      if (e >= 0x80) {
-        if (escLen_ == 3 && (e == 0xED) && esc_[1] >= 0xA0) {
-          unit = wtf8::DecodeSurrogateSeq(esc_);
-        } else {
-          Materialize();
-          own_.append(reinterpret_cast<const char*>(esc_), escLen_);
-          unit = 0xFFFFFFFF;
-        }
-      }
-      if (unit != 0xFFFFFFFF) AppendUnit(unit);
-      escLen_ = 0;
+      DecodeEscape();
     } else if (t.proc == ppEscapeUChar) {
       if (escLen_ == 4) {
         AppendUnit(static_cast<char32_t>((HexValue(esc_[0]) << 12) | (HexValue(esc_[1]) << 8) |

@@ -130,6 +130,7 @@ class LexGenerator {
   void StoreRun(std::size_t p, std::size_t q);
   void Materialize();
   void AppendUnit(char32_t unit);
+  void DecodeEscape();
   void Complete(ParseProc proc);
 
   const unsigned char* src_;
