@@ -142,7 +142,7 @@ char TextWriter::LastByte() const {
   return 0;  // nothing written: no last byte
 }
 
-void TextWriter::AddCRAndIndent() {
+void TextWriter::AddCRAndIndentSlow() {
   if (LastByte() == '\t') return;
   const auto n = static_cast<std::uint64_t>(humanReadableLevel_);
   // A break whose indentation would not fit the whole buffer is left out.

@@ -87,7 +87,19 @@ class TextWriter {
   // len 0 means up to the first zero byte; a zero byte ends the text within len too.
   void AddJSONEscape(const char* p, std::int64_t len);
   // CR LF and one TAB per level; nothing right after an indented line break.
-  void AddCRAndIndent();
+  void AddCRAndIndent() {
+    // The common case inline: a shallow break into a buffer that has room writes one
+    // 16-byte pattern (the reserve behind BEnd takes what lies past the break).
+    static constexpr char kBreak[17] = "\r\n\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    const auto n = static_cast<std::uint64_t>(humanReadableLevel_);
+    if (pos_ > tempBuf_ && n <= 14 && bEnd_ - pos_ > static_cast<std::ptrdiff_t>(n)) {
+      if (pos_[-1] == '\t') return;
+      std::memcpy(pos_, kBreak, 16);
+      pos_ += n + 2;
+      return;
+    }
+    AddCRAndIndentSlow();
+  }
 
   void FlushToStream();
   void FlushFinal();
@@ -119,6 +131,7 @@ class TextWriter {
   void SetBuffer(char* aBuf, std::int32_t aBufSize);
   void AddNoJSONEscapeLong(const char* p, std::int64_t len);
   void WriteToStream(const char* block, std::size_t length);
+  void AddCRAndIndentSlow();
   char LastByte() const;
 
   char* pos_ = nullptr;   // next free byte of the buffer
