@@ -1,5 +1,7 @@
 #include "find_text.h"
 
+#include <string>
+
 namespace braceform {
 
 namespace {

@@ -1,7 +1,6 @@
 #pragma once
 // The search behind the find dialog, kept apart from the widgets so it can be tested alone.
 #include <QString>
-#include <string>
 
 namespace braceform {
 

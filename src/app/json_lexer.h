@@ -106,6 +106,9 @@ class JsonLexer : public QsciLexerCustom {
   QFont defaultFont(int style) const override;
   QColor defaultPaper(int style) const override;
   bool caseSensitive() const override { return true; }
+  // Brace matching ignores braces inside strings and unknown runs.
+  int braceStyle() const override { return jsonSymbol; }
+  static QString defaultFilter() { return QStringLiteral("JSON Files (*.json)"); }
 
   void setEditor(QsciScintilla* editor) override;
   void styleText(int start, int end) override;
