@@ -1,6 +1,9 @@
 #include "tree/json_parser.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -11,6 +14,38 @@
 namespace braceform {
 
 namespace {
+
+// The elements of the open arrays, in blocks: growing it never moves what it holds, so a
+// huge array costs its elements once here and once in the arena, not a cascade of copies.
+class ValueStack {
+ public:
+  std::size_t size() const { return size_; }
+  void push_back(const JSONValue& v) {
+    if (size_ == blocks_.size() * kBlock)
+      blocks_.emplace_back(static_cast<JSONValue*>(::operator new(kBlock * sizeof(JSONValue))));
+    blocks_[size_ / kBlock].get()[size_ % kBlock] = v;
+    ++size_;
+  }
+  // Copies the values from `begin` to the end into `out`, then drops them.
+  void MoveOut(std::size_t begin, JSONValue* out) {
+    for (std::size_t i = begin; i < size_;) {
+      const std::size_t n = std::min(kBlock - i % kBlock, size_ - i);
+      std::memcpy(static_cast<void*>(out), blocks_[i / kBlock].get() + i % kBlock,
+                  n * sizeof(JSONValue));
+      out += n;
+      i += n;
+    }
+    size_ = begin;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 16;
+  struct Free {
+    void operator()(JSONValue* p) const { ::operator delete(p); }
+  };
+  std::vector<std::unique_ptr<JSONValue, Free>> blocks_;
+  std::size_t size_ = 0;
+};
 
 constexpr LexemTypes kValueStart =
     LexSet({ltSValue, ltIValue, ltDValue, ltNull, ltCLeft, ltBLeft, ltTrue, ltFalse});
@@ -44,7 +79,7 @@ class JSONBuilder {
   bool FCheckDates;
   Arena& arena_;
   std::vector<Frame> frames_;
-  std::vector<JSONValue> items_;
+  ValueStack items_;
   ObjectBuilder objects_;
 };
 
@@ -99,9 +134,8 @@ JSONValue JSONBuilder::CloseArray(const Frame& f) {
   JSONValue* items = nullptr;
   if (n != 0) {
     items = static_cast<JSONValue*>(arena_.Allocate(n * sizeof(JSONValue)));
-    std::memcpy(static_cast<void*>(items), items_.data() + f.begin, n * sizeof(JSONValue));
+    items_.MoveOut(f.begin, items);
   }
-  items_.resize(f.begin);
   return JSONValue::Array(items, static_cast<std::uint32_t>(n));
 }
 

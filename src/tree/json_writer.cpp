@@ -38,7 +38,8 @@ const EscapeTable kEscapes;
 constexpr std::size_t kMaxFloatText = 32;
 constexpr std::size_t kMaxDateText = 34;
 
-// Counts an upper bound of the output size, saturating instead of overflowing.
+// Counts the output size (an upper bound where surrogates are merged or replaced),
+// saturating instead of overflowing.
 struct CountSink {
   std::size_t n = 0;
   void Add(std::size_t k) { n = n + k < n ? SIZE_MAX : n + k; }
@@ -54,9 +55,20 @@ struct CountSink {
     Add(s.size() + 2);
     Add(extra);
   }
-  void Integer(std::int64_t) { Add(20); }
-  void Float(double) { Add(kMaxFloatText); }
-  void Date(DataType, std::int64_t, bool) { Add(kMaxDateText); }
+  // Numbers are counted exactly: a bound would reserve many times the text of a
+  // document made mostly of small numbers.
+  void Integer(std::int64_t v) {
+    char buf[24];
+    Add(static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
+  }
+  void Float(double v) {
+    char buf[kMaxFloatText];
+    Add(JSONWriter::FormatFloat(buf, v));
+  }
+  void Date(DataType kind, std::int64_t ms, bool universalTime) {
+    char buf[kMaxDateText];
+    Add(2 + FormatDateValue(buf, kind, ms, universalTime));
+  }
 };
 
 template <class Char>
