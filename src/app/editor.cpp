@@ -22,9 +22,9 @@ QFont PointFont(const char* family, double pixels) {
 
 }  // namespace
 
-std::string NormaliseLineBreaks(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 64);
+namespace {
+// Appends `text` with every CR LF, lone CR and lone LF written as CR LF.
+void AppendNormalised(std::string& out, std::string_view text) {
   std::size_t i = 0, n = text.size();
   while (i < n) {
     std::size_t j = i;
@@ -34,6 +34,24 @@ std::string NormaliseLineBreaks(std::string_view text) {
     out += "\r\n";
     i = (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ? j + 2 : j + 1;
   }
+}
+
+bool HasOnlyCrLfBreaks(std::string_view text) {
+  for (std::size_t i = 0, n = text.size(); i < n; ++i) {
+    if (text[i] == '\n') return false;
+    if (text[i] == '\r') {
+      if (i + 1 == n || text[i + 1] != '\n') return false;
+      ++i;
+    }
+  }
+  return true;
+}
+}  // namespace
+
+std::string NormaliseLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  AppendNormalised(out, text);
   return out;
 }
 
@@ -95,38 +113,41 @@ long Editor::SciText(unsigned int msg, std::uintptr_t w, const char* text) const
   return SendScintilla(msg, w, text);
 }
 
-std::string Editor::Text() const {
+std::string_view Editor::Content() const {
   long length = Sci(SCI_GETLENGTH);
   const char* p = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-  if (length == 0 || p == nullptr) return {};
-  return NormaliseLineBreaks(std::string_view(p, static_cast<std::size_t>(length)));
+  if (length <= 0 || p == nullptr) return {};
+  return std::string_view(p, static_cast<std::size_t>(length));
 }
 
+std::string Editor::Text() const { return NormaliseLineBreaks(Content()); }
+
 std::string Editor::TextForm() const {
-  std::string text = Text();
+  std::string text = Text();  // room for the final break is reserved
   if (keepFinalBreak_ && !text.empty()) text += "\r\n";
   return text;
 }
 
 DocumentLines Editor::Lines() const {
-  std::string text = Text();
-  if (text.empty()) return {};
+  std::string_view content = Content();
+  if (content.empty()) return {};
+  std::string text;
+  text.reserve(content.size() + 2);
+  AppendNormalised(text, content);
   text += "\r\n";
   return DocumentLines::FromText(std::move(text));
 }
 
-// Whole-text changes are not announced as insertions and deletions: QScintilla would
-// convert the whole text to a QString for each of them (several seconds on 100 MiB).
+// Whole-text changes are announced to nobody: QScintilla converts the changed text to a
+// QString for each modification notice (seconds on 100 MiB). The gutter is updated here.
 class Editor::BulkChange {
  public:
   explicit BulkChange(Editor* editor) : editor_(editor), mask_(editor->Sci(SCI_GETMODEVENTMASK)) {
-    editor_->Sci(SCI_SETMODEVENTMASK, mask_ & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT |
-                                                SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    editor_->Sci(SCI_SETMODEVENTMASK, 0);
   }
   ~BulkChange() {
     editor_->Sci(SCI_SETMODEVENTMASK, mask_);
     editor_->UpdateGutter();
-    emit editor_->textChanged();
   }
   BulkChange(const BulkChange&) = delete;
   BulkChange& operator=(const BulkChange&) = delete;
@@ -169,18 +190,27 @@ void Editor::SetLines(const DocumentLines& lines) {
 }
 
 namespace {
-// What the editor shows for a text given to it.
-std::string EditorContent(std::string_view text, bool keepFinalBreak) {
-  std::string content = NormaliseLineBreaks(text);
-  if (keepFinalBreak && content.size() >= 2 && content.ends_with("\r\n")) content.resize(content.size() - 2);
+// What the editor shows for a text given to it. `buffer` holds the text when its breaks
+// had to be rewritten; a text that already uses CR LF throughout is taken as it is.
+std::string_view EditorContent(std::string_view text, bool keepFinalBreak, std::string& buffer) {
+  std::string_view content = text;
+  if (!HasOnlyCrLfBreaks(text)) {
+    buffer = NormaliseLineBreaks(text);
+    content = buffer;
+  }
+  if (keepFinalBreak && content.ends_with("\r\n")) content.remove_suffix(2);
   return content;
 }
 }  // namespace
 
-void Editor::SetText(std::string_view text) { Load(EditorContent(text, keepFinalBreak_)); }
+void Editor::SetText(std::string_view text) {
+  std::string buffer;
+  Load(EditorContent(text, keepFinalBreak_, buffer));
+}
 
 void Editor::ReplaceText(std::string_view text) {
-  std::string content = EditorContent(text, keepFinalBreak_);
+  std::string buffer;
+  std::string_view content = EditorContent(text, keepFinalBreak_, buffer);
   BulkChange bulk(this);
   Sci(SCI_BEGINUNDOACTION);
   Sci(SCI_SETTARGETRANGE, 0, Sci(SCI_GETLENGTH));

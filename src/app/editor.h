@@ -67,6 +67,8 @@ class Editor : public QsciScintilla {
   long Sci(unsigned int msg, std::uintptr_t w = 0, std::intptr_t l = 0) const;
   long SciText(unsigned int msg, std::uintptr_t w, const char* text) const;
   void Load(std::string_view text);
+  // The editor's own bytes, valid until the next change.
+  std::string_view Content() const;
   void ApplyDocumentSettings();
   std::int64_t ToUTF16(long pos) const;
   long FromUTF16(std::int64_t offset) const;

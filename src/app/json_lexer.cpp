@@ -259,10 +259,10 @@ LineStateEffect JsonLineEffect(std::string_view line) {
 
 namespace {
 
-// How far around the visible lines styling reaches, and how large a run of lines the view
-// must have jumped over before that run is left for later instead of being styled now.
+// How far around the visible lines styling reaches, and how much text the view must have
+// jumped over before that text is left for later instead of being styled now.
 constexpr long kMarginLines = 100;
-constexpr long kSkipLines = 2000;
+constexpr long kSkipBytes = 64 * 1024;
 
 }  // namespace
 
@@ -445,11 +445,19 @@ void JsonLexer::styleText(int start, int end) {
   // Style what is in view, not everything between the last styled line and the view: after
   // a jump to the end of a large document that would be the whole document.
   auto [visibleFirst, visibleLast] = VisibleLines();
+  auto lineStart = [ed](long line) {
+    return ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+  };
   long from = firstLine;
-  if (visibleFirst - kMarginLines - firstLine > kSkipLines) from = visibleFirst - kMarginLines;
+  long wantFirst = visibleFirst - kMarginLines;
+  if (wantFirst > firstLine && lineStart(wantFirst) - lineStart(firstLine) > kSkipBytes) {
+    from = wantFirst;
+  }
   long to = lastLine;
-  if (to - (visibleLast + kMarginLines) > kSkipLines)
-    to = std::max(from, visibleLast + kMarginLines);
+  long wantLast = std::max(from, visibleLast + kMarginLines);
+  if (wantLast<lastLine&& static_cast<long>(end) - lineStart(wantLast)> kSkipBytes) {
+    to = wantLast;
+  }
   if (from >= to) return;
 
   RangeState in = StateBeforeLine(from, firstLine);
