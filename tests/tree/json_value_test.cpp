@@ -4,6 +4,8 @@
 
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tree/json_document.h"
@@ -52,36 +54,47 @@ TEST(JSONValue, AccessorsAnswerNoneOutOfRange) {
   EXPECT_EQ(root.Get("Ke"), nullptr);
 }
 
-// The index must give exactly what a plain list with a linear search gives.
-TEST(JSONValue, IndexedBuildingMatchesLinearReplaceThenAppend) {
-  std::mt19937 rng(7);
-  const char* names[] = {"a", "A", "b", "B", "ab", "Ab", "aB", "AB", "c", "x_", "X_", "\xC3\xA9"};
-  for (int round = 0; round < 50; ++round) {
-    const int members = 1 + static_cast<int>(rng() % 400);
-    const int distinct = 1 + static_cast<int>(rng() % 200);
-    std::vector<std::string> pool;
-    for (int i = 0; i < distinct; ++i)
-      pool.push_back(std::string(names[rng() % 12]) + std::to_string(i % 97));
-    std::vector<std::pair<std::string, std::int64_t>> expected;
+// Random objects, nested and with names repeated in all letter cases: the index must give
+// exactly what a plain list with a linear search gives, level by level.
+class RandomObjects {
+ public:
+  explicit RandomObjects(unsigned seed) : rng_(seed) {}
+
+  // The object's text and the compact text expected back.
+  std::pair<std::string, std::string> Object(int depth) {
+    static const char* stems[] = {"a", "A", "ab", "Ab", "aB", "AB", "x_", "X_", "\xC3\xA9"};
+    const int members = static_cast<int>(rng_() % (depth == 0 ? 400 : 40));
+    const int distinct = 1 + static_cast<int>(rng_() % 60);
+    std::vector<std::pair<std::string, std::string>> expected;
     std::string json = "{";
     for (int i = 0; i < members; ++i) {
-      const std::string& name = pool[rng() % pool.size()];
-      json += (i ? ",\"" : "\"") + name + "\":" + std::to_string(i);
+      const std::string name =
+          std::string(stems[rng_() % 9]) + std::to_string(rng_() % static_cast<unsigned>(distinct));
+      std::string text = std::to_string(i), want = text;
+      if (depth < 3 && rng_() % 6 == 0) std::tie(text, want) = Object(depth + 1);
+      json += (i ? ",\"" : "\"") + name + "\":" + text;
       for (auto it = expected.begin(); it != expected.end(); ++it)
         if (SameName(it->first, name)) {
           expected.erase(it);
           break;
         }
-      expected.emplace_back(name, i);
+      expected.emplace_back(name, want);
     }
-    json += "}";
-    auto doc = ParseJSONDocumentUTF8(json);
-    const JSONValue& obj = doc->Value();
-    ASSERT_EQ(obj.Count(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(obj.Pair(i)->Name(), expected[i].first);
-      EXPECT_EQ(obj.Pair(i)->Value().AsInteger(), expected[i].second);
-    }
+    std::string want = "{";
+    for (const auto& [name, value] : expected)
+      want += (want.size() > 1 ? ",\"" : "\"") + name + "\":" + value;
+    return {json + "}", want + "}"};
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+TEST(JSONValue, IndexedBuildingMatchesLinearReplaceThenAppend) {
+  RandomObjects gen(7);
+  for (int round = 0; round < 40; ++round) {
+    const auto [json, expected] = gen.Object(0);
+    ASSERT_EQ(Compact(json), expected) << json;
   }
 }
 
