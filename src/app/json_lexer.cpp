@@ -455,7 +455,8 @@ void JsonLexer::styleText(int start, int end) {
   }
   long to = lastLine;
   long wantLast = std::max(from, visibleLast + kMarginLines);
-  if (wantLast<lastLine&& static_cast<long>(end) - lineStart(wantLast)> kSkipBytes) {
+  long afterWanted = static_cast<long>(end) - lineStart(wantLast);
+  if (wantLast < lastLine && afterWanted > kSkipBytes) {
     to = wantLast;
   }
   if (from >= to) return;
