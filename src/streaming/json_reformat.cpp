@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "streaming/byte_search.h"
@@ -444,9 +445,14 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
   if (buffer == nullptr) return {};
   alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
   TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
-  // Compact output is about as long as its input; the other styles usually grow it.
+  // Compact output is about as long as its input; line breaks can nearly double it. Only
+  // the pages written are ever touched, so a generous reserve costs address space only;
+  // where even that is refused, the stream grows as it goes.
   const bool compact = style == jsonCompact || style == jsonUnquotedPropNameCompact;
-  writer.ReserveOutput(compact ? length + 64 : length + length / 2 + 64);
+  try {
+    writer.ReserveOutput(compact ? length + 64 : 2 * length + 64);
+  } catch (const std::bad_alloc&) {
+  }
   // The caller guarantees eight zero bytes after the text.
   writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
   std::string result;

@@ -1,5 +1,6 @@
 #include "streaming/text_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -80,8 +81,13 @@ void TextWriter::SetBuffer(char* aBuf, std::int32_t aBufSize) {
 
 void TextWriter::ReserveOutput(std::size_t bytes) {
   if (bytes <= stream_.capacity()) return;
-  stream_.reserve(bytes);
-  AdviseHugePages(stream_.data(), stream_.capacity());
+  // The old bytes are copied only after the advice, so the new block is filled with huge
+  // pages as well (a plain reserve would copy them into small pages first).
+  std::string bigger;
+  bigger.reserve(bytes);
+  AdviseHugePages(bigger.data(), bigger.capacity());
+  bigger.append(stream_);
+  stream_.swap(bigger);
 }
 
 void TextWriter::AddNoJSONEscapeLong(const char* p, std::int64_t len) {
@@ -156,6 +162,9 @@ void TextWriter::AddCRAndIndentSlow() {
 
 void TextWriter::WriteToStream(const char* block, std::size_t length) {
   if (onFlushToStream_) onFlushToStream_(block, length);
+  if (length > stream_.capacity() - stream_.size()) {
+    ReserveOutput(std::max(stream_.size() + length, 2 * stream_.capacity()));
+  }
   stream_.append(block, length);
   totalFileSize_ += length;
 }
