@@ -2,13 +2,10 @@
 // input) as "Load JSON File..." does, reformats it as the buttons do, and writes what
 // "Save JSON File..." would write.
 #include <signal.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -201,34 +198,6 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 }  // namespace braceform::cli
-
-// Large buffers (the file, the document, the engine's copy and output) are touched page by
-// page the first time; with 4 KiB pages that fault cost outweighs the whole reformat on some
-// systems. Asking for transparent huge pages on every large block makes it about forty times
-// cheaper where the system grants them only on request; elsewhere the advice is a no-op.
-namespace {
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-void* AllocateAdvised(std::size_t n) {
-  void* p = std::malloc(n ? n : 1);
-  if (!p) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  if (n >= 2 * kHugePage) {
-    auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
-    auto end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
-#endif
-  return p;
-}
-}  // namespace
-
-void* operator new(std::size_t n) { return AllocateAdvised(n); }
-void* operator new[](std::size_t n) { return AllocateAdvised(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 int main(int argc, char** argv) {
   // A closed pipe is a write error with a message and status 3, not a silent death.

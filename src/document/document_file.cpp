@@ -11,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "streaming/text_writer.h"  // AdviseHugePages
 #include "text/utf.h"
 
 namespace braceform {
@@ -155,14 +156,23 @@ DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePag
 }
 
 std::string ReadAllBytes(int fd, const std::string& name) {
+  // A regular file is read into one block of its size (plus room to see the end), other
+  // input into a block that doubles.
   std::string data;
   struct stat st;
+  std::size_t initial = 65536;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-    data.reserve(static_cast<std::size_t>(st.st_size));
+    initial = static_cast<std::size_t>(st.st_size) + 16;
   }
+  data.reserve(initial);
+  AdviseHugePages(data.data(), initial);
+  data.resize(initial);
   std::size_t used = 0;
   while (true) {
-    if (data.size() - used < 65536) data.resize(std::max(used + 65536, data.capacity()));
+    if (used == data.size()) {
+      data.resize(2 * used);
+      AdviseHugePages(data.data(), data.size());
+    }
     ssize_t r = read(fd, data.data() + used, data.size() - used);
     if (r < 0) {
       if (errno == EINTR) continue;

@@ -40,34 +40,42 @@ struct BreakCounts {
 inline BreakCounts CountBreaks(const char* s, std::size_t n) {
   BreakCounts c;
   std::size_t i = 0;
-  unsigned prevCr = 0;  // 1 when the byte before i is CR
 #ifdef __SSE2__
+  // Each match subtracts -1 from a byte lane; the lanes are summed before they can wrap.
   const __m128i vcr = _mm_set1_epi8('\r'), vlf = _mm_set1_epi8('\n'), vtab = _mm_set1_epi8('\t');
-  for (; i + 16 <= n; i += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    unsigned cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)));
-    unsigned lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)));
-    unsigned tab = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vtab)));
-    if (cr | lf) {
-      c.cr += static_cast<std::size_t>(std::popcount(cr));
-      c.lf += static_cast<std::size_t>(std::popcount(lf));
-      c.crlf += static_cast<std::size_t>(std::popcount(((cr << 1) | prevCr) & lf));
+  const __m128i zero = _mm_setzero_si128();
+  auto sum = [&](__m128i acc) {
+    __m128i s2 = _mm_sad_epu8(acc, zero);
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(s2)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(s2, s2)));
+  };
+  while (i + 17 <= n) {  // the pair test reads one byte past the block
+    __m128i accCr = zero, accLf = zero, accTab = zero, accPair = zero;
+    for (int k = 0; k < 255 && i + 17 <= n; ++k, i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+      __m128i cr = _mm_cmpeq_epi8(v, vcr);
+      accCr = _mm_sub_epi8(accCr, cr);
+      accLf = _mm_sub_epi8(accLf, _mm_cmpeq_epi8(v, vlf));
+      accTab = _mm_sub_epi8(accTab, _mm_cmpeq_epi8(v, vtab));
+      accPair = _mm_sub_epi8(accPair, _mm_and_si128(cr, _mm_cmpeq_epi8(next, vlf)));
     }
-    c.tab += static_cast<std::size_t>(std::popcount(tab));
-    prevCr = (cr >> 15) & 1u;
+    c.cr += sum(accCr);
+    c.lf += sum(accLf);
+    c.tab += sum(accTab);
+    c.crlf += sum(accPair);
   }
 #endif
   for (; i < n; ++i) {
     char x = s[i];
     if (x == '\r') {
       ++c.cr;
+      if (i + 1 < n && s[i + 1] == '\n') ++c.crlf;
     } else if (x == '\n') {
       ++c.lf;
-      c.crlf += prevCr;
     } else if (x == '\t') {
       ++c.tab;
     }
-    prevCr = x == '\r';
   }
   return c;
 }

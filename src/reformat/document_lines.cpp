@@ -3,16 +3,21 @@
 #include <cstring>
 
 #include "reformat/byte_scan.h"
+#include "streaming/text_writer.h"  // AdviseHugePages
 
 namespace braceform {
 
 DocumentLines DocumentLines::FromText(std::string_view text) { return FromText(text, false); }
 
-DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces) {
+DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
+                                     DocumentLines* replaced) {
   DocumentLines d;
   const char* s = text.data();
   const std::size_t n = text.size();
-  if (n == 0) return d;
+  if (n == 0) {
+    if (replaced) DocumentLines().Swap(*replaced);
+    return d;
+  }
 
   // Size everything exactly first, so a large document costs one allocation per member.
   scan::BreakCounts c = scan::CountBreaks(s, n);
@@ -21,34 +26,61 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces) 
   std::size_t lines = c.cr + c.lf - c.crlf + (endsWithBreak ? 0 : 1);
   std::size_t size = n + (c.cr - c.crlf) + (c.lf - c.crlf) + (endsWithBreak ? 0 : 2);
   if (tabsToSpaces) size += c.tab;
-  d.text_.resize(size);
+  d.text_.reserve(size);  // not yet touched: costs address space only
   d.starts_.reserve(lines);
+  if (replaced) DocumentLines().Swap(*replaced);
+  AdviseHugePages(d.text_.data(), size);
+  d.text_.resize(size);
 
   const char tab = tabsToSpaces ? '\t' : '\n';
   char* const out = d.text_.data();
   char* o = out;
   std::size_t i = 0;
   d.starts_.push_back(0);
-  while (true) {
-    std::size_t j = scan::FindFirstOf(s, n, i, '\r', '\n', tab);
-    std::memcpy(o, s + i, j - i);
-    o += j - i;
-    if (j == n) {  // last line without a break
-      *o++ = '\r';
-      *o++ = '\n';
-      break;
-    }
-    if (s[j] == '\t') {
+  // One byte in gives at least one byte out, so while 16 bytes of input remain, 16 bytes
+  // may be stored at o: a block is stored whole and the part behind a break or a TAB is
+  // overwritten by what follows.
+  auto special = [&]() {
+    if (s[i] == '\t') {
       *o++ = ' ';
       *o++ = ' ';
-      i = j + 1;
-      continue;
+      ++i;
+      return;
     }
     *o++ = '\r';
     *o++ = '\n';
-    i = (s[j] == '\r' && j + 1 < n && s[j + 1] == '\n') ? j + 2 : j + 1;
-    if (i == n) break;
-    d.starts_.push_back(static_cast<std::size_t>(o - out));
+    i += (s[i] == '\r' && i + 1 < n && s[i + 1] == '\n') ? 2 : 1;
+    if (i < n) d.starts_.push_back(static_cast<std::size_t>(o - out));
+  };
+#ifdef __SSE2__
+  const __m128i vcr = _mm_set1_epi8('\r'), vlf = _mm_set1_epi8('\n'), vtab = _mm_set1_epi8(tab);
+  while (i + 16 <= n) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, vcr), _mm_cmpeq_epi8(v, vlf)),
+                             _mm_cmpeq_epi8(v, vtab));
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+    if (bits == 0) {
+      o += 16;
+      i += 16;
+      continue;
+    }
+    unsigned k = static_cast<unsigned>(std::countr_zero(bits));
+    o += k;
+    i += k;
+    special();
+  }
+#endif
+  while (i < n) {
+    std::size_t j = scan::FindFirstOf(s, n, i, '\r', '\n', tab);
+    std::memcpy(o, s + i, j - i);
+    o += j - i;
+    i = j;
+    if (i < n) special();
+  }
+  if (!endsWithBreak) {
+    *o++ = '\r';
+    *o++ = '\n';
   }
   return d;
 }

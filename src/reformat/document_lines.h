@@ -18,7 +18,11 @@ class DocumentLines {
   // Same, but reuses the buffer when the text already is a text form (saves a copy).
   static DocumentLines FromText(std::string&& text);
   // Same, and every TAB becomes two spaces on the way (the pipeline's tab conversion).
-  static DocumentLines FromText(std::string_view text, bool tabsToSpaces);
+  // With `replaced` given, it is emptied (its memory freed) once the new lines' memory is
+  // allocated, the last point where this can fail: a document is replaced without both
+  // being held in memory at once, and an allocation failure leaves it untouched.
+  static DocumentLines FromText(std::string_view text, bool tabsToSpaces,
+                                DocumentLines* replaced = nullptr);
 
   std::size_t Count() const { return starts_.size(); }
   bool Empty() const { return starts_.empty(); }

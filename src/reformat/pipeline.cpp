@@ -6,6 +6,7 @@
 
 #include "reformat/byte_scan.h"
 #include "streaming/json_reformat.h"
+#include "streaming/text_writer.h"  // AdviseHugePages
 #include "text/utf.h"
 
 namespace braceform {
@@ -47,6 +48,7 @@ WorkingCopy BuildWorkingCopy(std::string_view text) {
   const std::size_t n = text.size();
   WorkingCopy w;
   w.data = std::make_unique_for_overwrite<char[]>(n + 8);
+  AdviseHugePages(w.data.get(), n + 8);
   char* const out = w.data.get();
   char* o = out;
   if (FindTypographicQuote(s, n) == n) {  // the usual case: one copy
@@ -139,7 +141,8 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
 
   // Trimming before the tab conversion gives the same text: a TAB at either end would
   // have become two spaces and been trimmed as well.
-  DocumentLines next = DocumentLines::FromText(TrimUTF8(result), human && options.convertTabsToSpaces);
+  DocumentLines next =
+      DocumentLines::FromText(TrimUTF8(result), human && options.convertTabsToSpaces, &lines);
   lines.Swap(next);
 }
 

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace braceform {
 namespace {
+
+using Lines = std::vector<std::string>;
 
 std::vector<std::string> LinesOf(const DocumentLines& d) {
   std::vector<std::string> v;
@@ -63,6 +66,42 @@ TEST(DocumentLinesSplit, EveryEntryAgrees) {
 TEST(DocumentLinesSplit, TabsBecomeTwoSpacesEverywhere) {
   DocumentLines d = DocumentLines::FromText(std::string_view("\t{\r\n\t\t\"a\tb\": 1\n}\t"), true);
   EXPECT_EQ(LinesOf(d), (std::vector<std::string>{"  {", "    \"a  b\": 1", "}  "}));
+}
+
+// The block-wise scanner against the plain definition, over texts long enough for its
+// counters to be summed several times and with breaks at every offset of a block.
+TEST(DocumentLinesSplit, LongMixedTextMatchesByteByByteSplit) {
+  std::uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  const char alphabet[] = {'\r', '\n', '\t', 'a', 'b', ' ', '\xC3', '\xA9'};
+  for (std::size_t length : {1u, 15u, 16u, 17u, 33u, 5000u, 70000u}) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) text.push_back(alphabet[next() % 8]);
+    for (bool tabs : {false, true}) {
+      Lines expected(1);
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+          if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+          if (i + 1 < text.size()) expected.emplace_back();
+        } else if (c == '\t' && tabs) {
+          expected.back() += "  ";
+        } else {
+          expected.back() += c;
+        }
+      }
+      DocumentLines d = DocumentLines::FromText(std::string_view(text), tabs);
+      ASSERT_EQ(LinesOf(d), expected) << "length " << length << " tabs " << tabs;
+      ASSERT_EQ(d.TextForm(), TextFormOf(expected));
+    }
+  }
+}
+
+TEST(DocumentLinesSplit, ReplacedDocumentIsReleased) {
+  DocumentLines old = DocumentLines::FromText(std::string_view("old\r\n"));
+  DocumentLines d = DocumentLines::FromText("new\tline", true, &old);
+  EXPECT_TRUE(old.Empty());
+  EXPECT_EQ(LinesOf(d), Lines{"new  line"});
 }
 
 TEST(DocumentLinesEdit, RemoveIfAppendAndTake) {
