@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "text/utf.h"
+#include "tree/iso8601.h"
+#include "tree/lex_scanner.h"
 #include "tree/json_parser.h"
 #include "tree/json_writer.h"
 #include "tree/wtf8.h"
@@ -48,6 +50,11 @@ std::u16string JSONDocument::AsJSON(bool ident, bool universalTime) const {
 
 std::string JSONDocument::AsJSONUTF8(bool ident, bool universalTime) const {
   return Guarded("write", [&] { return JSONWriter(ident, universalTime, true).Write(root_); });
+}
+
+void InitializeDocumentTreeEngine() {
+  JSONGrammar::Get();
+  JSONDateManager::Initialize();
 }
 
 std::unique_ptr<JSONDocument> ParseJSONDocument(std::u16string_view json, bool checkDate) {

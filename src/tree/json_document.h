@@ -35,6 +35,10 @@ class JSONDocument {
   bool checkDate_;
 };
 
+// Builds the shared scanner grammar and the date checks; call once at start-up so the
+// first document does not pay for it (they are built on first use otherwise).
+void InitializeDocumentTreeEngine();
+
 // The empty text stands for "{}". Dates are recognised unless `checkDate` is false.
 std::unique_ptr<JSONDocument> ParseJSONDocument(std::u16string_view json, bool checkDate = true);
 // The same for UTF-8 input; gives exactly what the UTF-16 entry gives for the converted
