@@ -41,10 +41,11 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
   // may be stored at o: a block is stored whole and the part behind a break or a TAB is
   // overwritten by what follows.
   auto special = [&]() {
-    if (s[i] == '\t') {
-      *o++ = ' ';
-      *o++ = ' ';
-      ++i;
+    if (s[i] == '\t') {  // indentation comes in runs
+      do {
+        *o++ = ' ';
+        *o++ = ' ';
+      } while (++i < n && s[i] == '\t');
       return;
     }
     *o++ = '\r';
