@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QScrollBar>
 #include <algorithm>
+#include <array>
 
 namespace braceform {
 
@@ -255,6 +256,46 @@ LineStateEffect JsonLineEffect(std::string_view line) {
   return effect;
 }
 
+RangeState JsonStateAfterLines(std::string_view text, RangeState in) {
+  // Bytes that can make a line fix the state, or end a value; anything else is skipped.
+  static constexpr auto kInteresting = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned char c : std::string_view("{[:}]")) table[c] = 1;
+    table[static_cast<unsigned char>(',')] = 2;
+    table[static_cast<unsigned char>('\n')] = 4;
+    table[static_cast<unsigned char>('\r')] = 4;
+    return table;
+  }();
+  // after[s]: the state at the end of the text for state s at the start of the lines seen
+  // so far (read from the end).
+  LineStateEffect after{{rsUnknown, rsAttribute, rsObjectValue, rsArrayValue}};
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t end = text.size();
+  while (end > 0) {
+    std::size_t start = end;
+    std::uint8_t seen = 0;
+    while (start > 0) {
+      std::uint8_t kind = kInteresting[bytes[start - 1]];
+      if (kind == 4) break;
+      seen |= kind;
+      --start;
+    }
+    // A line of plain values changes nothing; one with only commas matters only while the
+    // result still tells a value from a member name.
+    bool mayFix = (seen & 1) != 0;
+    bool mayEndValue = (seen & 2) != 0 && after.out[rsObjectValue] != after.out[rsAttribute];
+    if (mayFix || mayEndValue) {
+      LineStateEffect line = JsonLineEffect(text.substr(start, end - start));
+      for (RangeState& s : line.out) s = after.out[s];
+      after = line;
+      if (after.Fixes()) return after.out[0];
+    }
+    end = start;
+    while (end > 0 && kInteresting[bytes[end - 1]] == 4) --end;
+  }
+  return after.out[in];
+}
+
 // ---------------------------------------------------------------------------------------------
 
 namespace {
@@ -368,25 +409,31 @@ void JsonLexer::AddGap(long first, long last) {
 }
 
 RangeState JsonLexer::StateBeforeLine(long line, long validLimit) {
-  // Walk back to a line whose end state is known (stored, or fixed by a brace, bracket or
-  // colon), then replay the lines in between; usually that is the line before.
-  std::vector<LineStateEffect> pending;
-  RangeState state = rsUnknown;
-  for (long k = line - 1; k >= 0; --k) {
-    if (k < validLimit && !InGap(k)) {
-      state = static_cast<RangeState>(
-          editor()->SendScintilla(QsciScintillaBase::SCI_GETLINESTATE, k) & 3);
-      break;
+  // The nearest line above whose end state Scintilla holds for us; usually the line before.
+  long known = std::min(line, validLimit) - 1;
+  for (bool moved = true; moved && known >= 0;) {
+    moved = false;
+    for (const LineRange& gap : gaps_) {
+      if (known >= gap.first && known < gap.second) {
+        known = gap.first - 1;
+        moved = true;
+      }
     }
-    LineStateEffect effect = JsonLineEffect(WithoutLineBreak(LineText(k)));
-    if (effect.Fixes()) {
-      state = effect.out[0];
-      break;
-    }
-    pending.push_back(effect);
   }
-  for (auto it = pending.rbegin(); it != pending.rend(); ++it) state = it->out[state];
-  return state;
+  QsciScintilla* ed = editor();
+  RangeState state = rsUnknown;
+  if (known >= 0) {
+    state =
+        static_cast<RangeState>(ed->SendScintilla(QsciScintillaBase::SCI_GETLINESTATE, known) & 3);
+  }
+  if (known + 1 >= line) return state;
+  long start = ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, known + 1);
+  long end = ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+  if (end <= start) return state;
+  auto* text = reinterpret_cast<const char*>(ed->SendScintilla(
+      QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+  if (!text) return state;
+  return JsonStateAfterLines(std::string_view(text, end - start), state);
 }
 
 void JsonLexer::StyleLines(long first, long last, RangeState in) {

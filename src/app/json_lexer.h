@@ -94,6 +94,11 @@ struct LineStateEffect {
 };
 LineStateEffect JsonLineEffect(std::string_view line);
 
+// The state after whole lines of text (any line breaks) that start in state in. Reads from
+// the end and stops at the last line that fixes the state, so a long run of lines costs a
+// byte scan, not a scan of every token.
+RangeState JsonStateAfterLines(std::string_view text, RangeState in);
+
 class JsonLexer : public QsciLexerCustom {
   Q_OBJECT
 

@@ -180,6 +180,36 @@ INSTANTIATE_TEST_SUITE_P(
                    {rsUnknown, rsAttribute, rsObjectValue, rsArrayValue}}),
     [](const ::testing::TestParamInfo<EffectCase>& info) { return std::string(info.param.name); });
 
+// Reading lines from the end must give what scanning them from the start gives.
+RangeState ForwardStateAfterLines(std::string_view text, RangeState state) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    state = ScanJsonLine(text.substr(start, end - start), state).out;
+    start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  return state;
+}
+
+class JsonStateAfterLinesTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(JsonStateAfterLinesTest, MatchesForwardScan) {
+  std::string_view text = GetParam();
+  for (int in = 0; in < 4; ++in) {
+    auto state = static_cast<RangeState>(in);
+    EXPECT_EQ(JsonStateAfterLines(text, state), ForwardStateAfterLines(text, state)) << "in " << in;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, JsonStateAfterLinesTest,
+                         ::testing::Values("", "\r\n\r\n", "  \"v\",\r\n  \"w\",\r\n", "1\n2\n3",
+                                           "{\"a\":\r\n  \"b\"", "{\"a\":\n\"b\",\n\"c\"",
+                                           "[\r\n\"x\"\r\n]\r\n,\r\n", "\"a\":\r\"{[:\",\r\"v\"",
+                                           "\"k\": 0},\n\"v\" ,\n", "\"k\": tru]\n\"v\"\n",
+                                           "\"x\\u00g9y\" :\n\"v\",", ":\n\"s, t\"\n\"u\"\n",
+                                           "]\n:\n\"a,\"\n\n1"));
+
 // ---------------------------------------------------------------------------------------------
 // The lexer inside a real editor.
 
