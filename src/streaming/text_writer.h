@@ -77,7 +77,7 @@ class TextWriter {
   // The same for the walk's many short copies: up to 16 bytes go as one fixed-size move
   // (into the 16-byte reserve behind BEnd) when 16 source bytes are readable.
   void AddNoJSONEscapeSmall(const char* p, std::int64_t len, const char* readableEnd) {
-    if (len <= 16 && readableEnd - p >= 16 && len <= bEnd_ - pos_ + 1) {
+    if (len > 0 && len <= 16 && readableEnd - p >= 16 && len <= bEnd_ - pos_ + 1) {
       std::memcpy(pos_, p, 16);
       pos_ += len;
     } else {

@@ -93,6 +93,19 @@ TEST(TextWriter, OneBufferPlusOneByte) {
   }
 }
 
+// The fixed-size move must not run when the buffer is full to its reserve: a full buffer
+// has room for no 16-byte move, however short the copy (the sanitizer build catches it).
+TEST(TextWriter, ShortCopiesStayInsideTheBuffer) {
+  const std::string source = Pattern(64);
+  for (std::int64_t len : {0, 1, 2, 16, 17}) {
+    SCOPED_TRACE(len);
+    TextWriter w(nullptr, 32);
+    for (int i = 0; i < 17; ++i) w.Add('x');  // fills the buffer up to its reserve
+    w.AddNoJSONEscapeSmall(source.data(), len, source.data() + source.size());
+    EXPECT_EQ(Take(w), std::string(17, 'x') + source.substr(0, static_cast<std::size_t>(len)));
+  }
+}
+
 TEST(TextWriter, IgnoresNullAndEmptyAppends) {
   TextWriter w(nullptr, 64);
   w.AddNoJSONEscape(nullptr, 5);
