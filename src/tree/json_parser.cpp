@@ -15,35 +15,54 @@ namespace braceform {
 
 namespace {
 
-// The elements of the open arrays, in blocks: growing it never moves what it holds, so a
-// huge array costs its elements once here and once in the arena, not a cascade of copies.
+// The elements of the open arrays, in blocks that grow from small to 64 Ki values:
+// growing never moves what it holds, so a huge array costs its elements once here and
+// once in the arena, and a small document allocates little.
 class ValueStack {
  public:
   std::size_t size() const { return size_; }
   void push_back(const JSONValue& v) {
-    if (size_ == blocks_.size() * kBlock)
-      blocks_.emplace_back(static_cast<JSONValue*>(::operator new(kBlock * sizeof(JSONValue))));
-    blocks_[size_ / kBlock].get()[size_ % kBlock] = v;
+    if (size_ == end_) Advance();
+    blocks_[cur_].data.get()[size_ - blocks_[cur_].start] = v;
     ++size_;
   }
   // Copies the values from `begin` to the end into `out`, then drops them.
   void MoveOut(std::size_t begin, JSONValue* out) {
-    for (std::size_t i = begin; i < size_;) {
-      const std::size_t n = std::min(kBlock - i % kBlock, size_ - i);
-      std::memcpy(static_cast<void*>(out), blocks_[i / kBlock].get() + i % kBlock,
-                  n * sizeof(JSONValue));
+    while (cur_ > 0 && blocks_[cur_].start > begin) --cur_;
+    for (std::size_t k = cur_, i = begin; i < size_; ++k) {
+      const Block& b = blocks_[k];
+      const std::size_t n = std::min(b.start + b.cap, size_) - i;
+      std::memcpy(static_cast<void*>(out), b.data.get() + (i - b.start), n * sizeof(JSONValue));
       out += n;
       i += n;
     }
     size_ = begin;
+    end_ = blocks_.empty() ? 0 : blocks_[cur_].start + blocks_[cur_].cap;
   }
 
  private:
-  static constexpr std::size_t kBlock = 1 << 16;
   struct Free {
     void operator()(JSONValue* p) const { ::operator delete(p); }
   };
-  std::vector<std::unique_ptr<JSONValue, Free>> blocks_;
+  struct Block {
+    std::unique_ptr<JSONValue, Free> data;
+    std::size_t start;
+    std::size_t cap;
+  };
+  void Advance() {
+    if (!blocks_.empty() && end_ != 0) ++cur_;
+    if (cur_ == blocks_.size()) {
+      const std::size_t cap = blocks_.empty() ? 256 : std::min<std::size_t>(
+                                                          blocks_.back().cap * 2, 1 << 16);
+      blocks_.push_back({std::unique_ptr<JSONValue, Free>(static_cast<JSONValue*>(
+                             ::operator new(cap * sizeof(JSONValue)))),
+                         end_, cap});
+    }
+    end_ = blocks_[cur_].start + blocks_[cur_].cap;
+  }
+  std::vector<Block> blocks_;
+  std::size_t cur_ = 0;  // the block that holds position size_ (or ends there)
+  std::size_t end_ = 0;  // where that block ends
   std::size_t size_ = 0;
 };
 
