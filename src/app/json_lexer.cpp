@@ -304,6 +304,8 @@ namespace {
 // jumped over before that text is left for later instead of being styled now.
 constexpr long kMarginLines = 100;
 constexpr long kSkipBytes = 64 * 1024;
+// How far past the stored line states a styled line must lie to count as a jump.
+constexpr long kJumpLines = 4096;
 
 }  // namespace
 
@@ -439,9 +441,10 @@ RangeState JsonLexer::StateBeforeLine(long line, long validLimit) {
 void JsonLexer::StyleLines(long first, long last, RangeState in) {
   if (first >= last) return;
   QsciScintilla* ed = editor();
-  {
-    // Scintilla keeps line states in one array as long as the highest line given a state;
-    // size it for the whole document at once instead of growing it twice after a jump.
+  // Scintilla keeps line states in one array as long as the highest line given a state. A
+  // jump far past its end would grow it twice; size it for the whole document once instead.
+  // Scrolling on from the top lets it grow as usual.
+  if (last - ed->SendScintilla(QsciScintillaBase::SCI_GETMAXLINESTATE) > kJumpLines) {
     long lastLine = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT) - 1;
     ed->SendScintilla(QsciScintillaBase::SCI_SETLINESTATE, static_cast<unsigned long>(lastLine),
                       ed->SendScintilla(QsciScintillaBase::SCI_GETLINESTATE, lastLine));
