@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "json_lexer.h"
@@ -209,6 +210,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, JsonStateAfterLinesTest,
                                            "\"k\": 0},\n\"v\" ,\n", "\"k\": tru]\n\"v\"\n",
                                            "\"x\\u00g9y\" :\n\"v\",", ":\n\"s, t\"\n\"u\"\n",
                                            "]\n:\n\"a,\"\n\n1"));
+
+// Random text from JSON's own characters: tokens tile every line without overlap, and the
+// backward state search agrees with scanning forward.
+TEST(JsonScannerRandomTest, TokensTileLinesAndStatesAgree) {
+  static constexpr char kAlphabet[] = "{}[]:,\"\\u0aF9-+.eEtrufalsn \t\r\n\xC3\xA9\x80x";
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof(kAlphabet) - 2);
+  std::uniform_int_distribution<int> length(0, 40);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = length(random); i > 0; --i) text += kAlphabet[pick(random)];
+    auto in = static_cast<RangeState>(round % 4);
+    ScannedJsonLine scanned = ScanJsonLine(text, in);
+    std::string rendered = Render(text, scanned);
+    ASSERT_EQ(rendered.find("GAP"), std::string::npos) << text;
+    ASSERT_EQ(rendered.find("SHORT"), std::string::npos) << text;
+    ASSERT_EQ(rendered.find("BAD"), std::string::npos) << text;
+    ASSERT_EQ(JsonStateAfterLines(text, in), ForwardStateAfterLines(text, in)) << text;
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // The lexer inside a real editor.
