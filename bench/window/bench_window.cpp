@@ -2,7 +2,7 @@
 //
 //   bench_window sequence FILE CLI   load, Human Readable, save; then `CLI --human FILE`
 //   bench_window compact FILE        load, Compact, save (for files above the display limit)
-//   bench_window lazy FILE           JSON colouring on: show the last page, type one key
+//   bench_window lazy FILE [none]    JSON colouring on (or off): show the last page, type a key
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
     std::printf("  output %lld bytes\n", static_cast<long long>(QFileInfo(QString::fromStdString(out)).size()));
     std::remove(out.c_str());
   } else if (mode == "lazy") {
+    if (argc > 3 && std::string(argv[3]) == "none") form.None1Click();  // the same without colouring
     Step("load (JSON colouring on)", [&] { braceform::Guarded([&] { form.DosyaAc(name); }); });
     std::printf("  colouring %s\n", form.editor()->lexer() ? "on" : "off");
     Step("first page shown", [&] { Repaint(form.editor()); });

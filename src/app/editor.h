@@ -17,6 +17,9 @@ class Editor : public QsciScintilla {
   Q_OBJECT
 
  public:
+  // Above this many bytes the editor sends no modification notices (see BulkChange).
+  static constexpr long kQuietNoticesLength = 8L << 20;
+
   explicit Editor(QWidget* parent = nullptr);
 
   // The text as the editor holds it, every break a CR LF, no final break added.

@@ -127,3 +127,35 @@ TEST(EditorGutter, AtLeastThreeDigits) {
 
 }  // namespace
 }  // namespace braceform::testing
+
+namespace braceform::testing {
+namespace {
+
+// Large documents run without modification notices; editing, undo and the gutter must not
+// notice the difference.
+TEST(EditorLarge, EditingWithoutModificationNotices) {
+  Editor editor;
+  editor.show();
+  std::string line(static_cast<std::size_t>(Editor::kQuietNoticesLength) / 990, 'x');
+  std::string big;
+  for (int i = 0; i < 998; ++i) big += line + "\r\n";
+  editor.SetText(big);
+  EXPECT_EQ(editor.GutterDigits(), 3);
+  editor.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+  QTest::keyClick(&editor, Qt::Key_Return);
+  QTest::keyClick(&editor, Qt::Key_Return);
+  QTest::keyClicks(&editor, "ab");
+  QTest::qWait(50);
+  EXPECT_EQ(editor.lines(), 1001);
+  EXPECT_GT(editor.SendScintilla(QsciScintilla::SCI_GETLENGTH), Editor::kQuietNoticesLength);
+  EXPECT_EQ(editor.GutterDigits(), 4);
+  EXPECT_TRUE(editor.Text().ends_with("\r\nab"));
+  editor.undo();
+  EXPECT_FALSE(editor.Text().ends_with("ab"));
+  editor.SetText("small");
+  QTest::keyClicks(&editor, "!");
+  EXPECT_EQ(editor.Text(), "!small");
+}
+
+}  // namespace
+}  // namespace braceform::testing
