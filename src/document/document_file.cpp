@@ -157,15 +157,17 @@ DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePag
 
 std::string ReadAllBytes(int fd, const std::string& name) {
   // A regular file is read into one block of its size (plus room to see the end), other
-  // input into a block that doubles.
+  // input into a block that doubles. The block has spare room, untouched until used, so
+  // that LF line ends can become CR LF in place.
   std::string data;
   struct stat st;
   std::size_t initial = 65536;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
     initial = static_cast<std::size_t>(st.st_size) + 16;
   }
-  data.reserve(initial);
-  AdviseHugePages(data.data(), initial);
+  const std::size_t capacity = initial + initial / 4 + 64;
+  data.reserve(capacity);
+  AdviseHugePages(data.data(), capacity);
   data.resize(initial);
   std::size_t used = 0;
   while (true) {

@@ -32,6 +32,26 @@ inline std::size_t FindFirstOf(const char* s, std::size_t n, std::size_t i, char
   return n;
 }
 
+// Index of the last byte before end that equals a, b or c, or end when there is none.
+inline std::size_t FindLastOf(const char* s, std::size_t end, char a, char b, char c) {
+  std::size_t r = end;
+#ifdef __SSE2__
+  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+  for (; r >= 16; r -= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r - 16));
+    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                             _mm_cmpeq_epi8(v, vc));
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m));
+    if (bits) return r - 16 + static_cast<std::size_t>(31 - std::countl_zero(bits));
+  }
+#endif
+  while (r > 0) {
+    char x = s[--r];
+    if (x == a || x == b || x == c) return r;
+  }
+  return end;
+}
+
 // Counts of the bytes that decide the size of a text form.
 struct BreakCounts {
   std::size_t cr = 0, lf = 0, crlf = 0, tab = 0;

@@ -87,21 +87,91 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
 }
 
 DocumentLines DocumentLines::FromText(std::string&& text) {
-  const char* s = text.data();
   const std::size_t n = text.size();
-  if (n == 0) return DocumentLines();
-  // Reusable when every break is CR LF and the text ends with one.
-  scan::BreakCounts c = scan::CountBreaks(s, n);
-  if (c.cr != c.crlf || c.lf != c.crlf || s[n - 1] != '\n') {
-    return FromText(std::string_view(text), false);
+  return FromText(std::move(text), 0, n, false);
+}
+
+DocumentLines DocumentLines::FromText(std::string&& text, std::size_t begin, std::size_t end,
+                                      bool tabsToSpaces, DocumentLines* replaced) {
+  const std::size_t n = end - begin;
+  if (n == 0) {
+    if (replaced) DocumentLines().Swap(*replaced);
+    return DocumentLines();
   }
+  scan::BreakCounts c = scan::CountBreaks(text.data() + begin, n);
+  const char last = text[end - 1];
+  const bool endsWithBreak = last == '\r' || last == '\n';
+  const std::size_t lines = c.cr + c.lf - c.crlf + (endsWithBreak ? 0 : 1);
+  std::size_t size = n + (c.cr - c.crlf) + (c.lf - c.crlf) + (endsWithBreak ? 0 : 2);
+  if (tabsToSpaces) size += c.tab;
+  if (size > text.capacity()) {
+    return FromText(std::string_view(text).substr(begin, n), tabsToSpaces, replaced);
+  }
+
   DocumentLines d;
-  d.starts_.reserve(c.crlf);
-  for (std::size_t i = 0; i < n;) {
-    d.starts_.push_back(i);
-    const void* lf = std::memchr(s + i, '\n', n - i);
-    i = static_cast<std::size_t>(static_cast<const char*>(lf) - s) + 1;
+  d.starts_.resize(lines);  // the last allocation: nothing below can fail
+  if (replaced) DocumentLines().Swap(*replaced);
+  if (begin > 0) std::memmove(text.data(), text.data() + begin, n);
+  text.resize(size);
+  char* const buf = text.data();
+  const char tab = tabsToSpaces ? '\t' : '\n';
+
+  // From the back: the output position w of input position r is r plus what the bytes
+  // before r grow by, so w >= r throughout and no unread byte is overwritten.
+  std::size_t r = n, w = size, line = lines;
+  if (!endsWithBreak) {
+    buf[--w] = '\n';
+    buf[--w] = '\r';
   }
+  bool finalBreak = endsWithBreak;
+  // The break or TAB at j, whose following bytes are in place: r becomes j (or the CR of
+  // a CR LF pair) and w moves below its expansion.
+  auto special = [&](std::size_t j) {
+    if (buf[j] == '\t') {  // the whole run of indentation at once
+      std::size_t k = j;
+      while (k > 0 && buf[k - 1] == '\t') --k;
+      w -= 2 * (j + 1 - k);
+      std::memset(buf + w, ' ', 2 * (j + 1 - k));
+      r = k;
+      return;
+    }
+    if (!finalBreak) d.starts_[--line] = w;
+    finalBreak = false;
+    r = (buf[j] == '\n' && j > 0 && buf[j - 1] == '\r') ? j - 1 : j;
+    buf[--w] = '\n';
+    buf[--w] = '\r';
+  };
+#ifdef __SSE2__
+  // While the gap w - r (what the bytes before r grow by) is at least a block, whole
+  // blocks can be stored: they land at or above r.
+  const __m128i vcr = _mm_set1_epi8('\r'), vlf = _mm_set1_epi8('\n'), vtab = _mm_set1_epi8(tab);
+  while (r >= 16 && w - r >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + r - 16));
+    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, vcr), _mm_cmpeq_epi8(v, vlf)),
+                             _mm_cmpeq_epi8(v, vtab));
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + w - 16), v);
+    if (bits == 0) {
+      r -= 16;
+      w -= 16;
+      continue;
+    }
+    std::size_t after = static_cast<std::size_t>(std::countl_zero(bits)) - 16;  // bytes behind it
+    r -= after;
+    w -= after;
+    special(r - 1);
+  }
+#endif
+  while (true) {
+    std::size_t j = scan::FindLastOf(buf, r, '\r', '\n', tab);
+    std::size_t segment = j == r ? 0 : j + 1;
+    std::size_t len = r - segment;
+    w -= len;
+    std::memmove(buf + w, buf + segment, len);
+    if (j == r) break;
+    special(j);
+  }
+  d.starts_[0] = 0;
   d.text_ = std::move(text);
   return d;
 }

@@ -15,8 +15,13 @@ class DocumentLines {
 
   // Splits at CR LF, a lone CR or a lone LF; a break at the very end starts no further line.
   static DocumentLines FromText(std::string_view text);
-  // Same, but reuses the buffer when the text already is a text form (saves a copy).
+  // Same, but builds the text form inside the text's own buffer when its capacity allows
+  // (no second copy of a large document).
   static DocumentLines FromText(std::string&& text);
+  // The part [begin, end) of `text`, in its buffer where it has room; otherwise as the
+  // copying form below. `tabsToSpaces` and `replaced` as there.
+  static DocumentLines FromText(std::string&& text, std::size_t begin, std::size_t end,
+                                bool tabsToSpaces, DocumentLines* replaced = nullptr);
   // Same, and every TAB becomes two spaces on the way (the pipeline's tab conversion).
   // With `replaced` given, it is emptied (its memory freed) once the new lines' memory is
   // allocated, the last point where this can fail: a document is replaced without both

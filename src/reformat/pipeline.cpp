@@ -93,6 +93,38 @@ WorkingCopy BuildWorkingCopy(std::string_view text) {
   return w;
 }
 
+// Index of the first "//" at or after i, or n.
+std::size_t FindDoubleSlash(const char* s, std::size_t n, std::size_t i) {
+#ifdef __SSE2__
+  const __m128i slash = _mm_set1_epi8('/');
+  for (; i + 17 <= n; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+    unsigned bits = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, slash), _mm_cmpeq_epi8(b, slash))));
+    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+#endif
+  for (; i + 1 < n; ++i) {
+    if (s[i] == '/' && s[i + 1] == '/') return i;
+  }
+  return n;
+}
+
+// Whether some line of a text form starts, after bytes up to 0x20, with "//". Most
+// documents have none, and looking only where "//" occurs is far cheaper than visiting
+// every line.
+bool HasCommentLine(std::string_view text) {
+  const char* s = text.data();
+  const std::size_t n = text.size();
+  for (std::size_t j = FindDoubleSlash(s, n, 0); j < n; j = FindDoubleSlash(s, n, j + 1)) {
+    std::size_t k = j;
+    while (k > 0 && s[k - 1] != '\n' && IsTrimmed(s[k - 1])) --k;
+    if (k == 0 || s[k - 1] == '\n') return true;
+  }
+  return false;
+}
+
 TextWriterJSONFormat StreamingStyle(bool human, bool unquoted) {
   if (unquoted) return human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact;
   return human ? jsonHumanReadable : jsonCompact;
@@ -108,6 +140,7 @@ std::string_view TrimUTF8(std::string_view text) {
 }
 
 void RemoveCommentLines(DocumentLines& lines) {
+  if (!HasCommentLine(lines.TextForm())) return;
   lines.RemoveIf([](std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && IsTrimmed(line[i])) ++i;
@@ -141,8 +174,10 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
 
   // Trimming before the tab conversion gives the same text: a TAB at either end would
   // have become two spaces and been trimmed as well.
-  DocumentLines next =
-      DocumentLines::FromText(TrimUTF8(result), human && options.convertTabsToSpaces, &lines);
+  std::string_view trimmed = TrimUTF8(result);
+  const std::size_t begin = static_cast<std::size_t>(trimmed.data() - result.data());
+  DocumentLines next = DocumentLines::FromText(std::move(result), begin, begin + trimmed.size(),
+                                               human && options.convertTabsToSpaces, &lines);
   lines.Swap(next);
 }
 

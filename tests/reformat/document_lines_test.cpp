@@ -55,6 +55,12 @@ TEST(DocumentLinesSplit, EveryEntryAgrees) {
     DocumentLines fromView = DocumentLines::FromText(std::string_view(c.text));
     DocumentLines fromOwned = DocumentLines::FromText(std::string(c.text));
     DocumentLines fromTabs = DocumentLines::FromText(std::string_view(c.text), false);
+    std::string roomy = "xx" + c.text + "yy";  // in place, with room and a part to cut out
+    roomy.reserve(2 * roomy.size() + 16);
+    DocumentLines inPlace =
+        DocumentLines::FromText(std::move(roomy), 2, 2 + c.text.size(), false);
+    EXPECT_EQ(LinesOf(inPlace), c.lines);
+    EXPECT_EQ(inPlace.TextForm(), TextFormOf(c.lines));
     EXPECT_EQ(LinesOf(fromView), c.lines);
     EXPECT_EQ(LinesOf(fromOwned), c.lines);
     EXPECT_EQ(LinesOf(fromTabs), c.lines);
@@ -93,6 +99,11 @@ TEST(DocumentLinesSplit, LongMixedTextMatchesByteByByteSplit) {
       DocumentLines d = DocumentLines::FromText(std::string_view(text), tabs);
       ASSERT_EQ(LinesOf(d), expected) << "length " << length << " tabs " << tabs;
       ASSERT_EQ(d.TextForm(), TextFormOf(expected));
+      std::string roomy = text;
+      roomy.reserve(3 * text.size());
+      DocumentLines inPlace = DocumentLines::FromText(std::move(roomy), 0, text.size(), tabs);
+      ASSERT_EQ(inPlace.TextForm(), TextFormOf(expected)) << "in place, length " << length;
+      ASSERT_EQ(LinesOf(inPlace), expected);
     }
   }
 }
