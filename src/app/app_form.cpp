@@ -26,23 +26,10 @@
 #include "error_report.h"
 #include "start_up.h"
 
-#if __has_include("json_lexer.h")
-#include "json_lexer.h"
-#define BRACEFORM_HAVE_JSON_LEXER 1
-#endif
-#if __has_include("find_dialog.h") && __has_include("find_text.h")
 #include "find_dialog.h"
 #include "find_text.h"
-#define BRACEFORM_HAVE_FIND 1
-#endif
-#if __has_include("i18n/translate.h")
 #include "i18n/translate.h"
-#else
-namespace braceform {
-// Stands in until the language files are read.
-inline std::string TranslateText(std::string_view english) { return std::string(english); }
-}  // namespace braceform
-#endif
+#include "json_lexer.h"
 
 static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
@@ -63,7 +50,7 @@ QFont PixelFont(const char* family, double pixels) {
 
 std::string FileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-[[maybe_unused]] QString Translated(const char* english) {
+QString Translated(const char* english) {
   return QString::fromStdString(TranslateText(english));
 }
 
@@ -300,12 +287,8 @@ void AppForm::CreateMenus() {
 
 void AppForm::ApplyEditorSettings() {
   editor_->viewport()->installEventFilter(this);
-#ifdef BRACEFORM_HAVE_JSON_LEXER
-  auto* lexer = new JsonLexer();
-  lexer->setParent(this);
-  jsonHighlighter_ = lexer;
+  jsonHighlighter_ = new JsonLexer(this);
   editor_->setLexer(jsonHighlighter_);
-#endif
 }
 
 QString AppForm::StatusText() const { return statusPanel_->text(); }
@@ -473,7 +456,6 @@ void AppForm::WordWrap1Click() { editor_->SetWordWrap(wordWrap1_->isChecked()); 
 // --- Find ---------------------------------------------------------------------------
 
 void AppForm::Button3Click() {
-#ifdef BRACEFORM_HAVE_FIND
   if (findDialog_ == nullptr) {
     findDialog_ = new FindDialog(this);
     findDialog_->setObjectName(QStringLiteral("FindDialog1"));
@@ -485,11 +467,9 @@ void AppForm::Button3Click() {
   findDialog_->show();
   findDialog_->raise();
   findDialog_->activateWindow();
-#endif
 }
 
 void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
-#ifdef BRACEFORM_HAVE_FIND
   std::string whole = editor_->Text();
   QString haystack = QString::fromUtf8(whole.data(), static_cast<qsizetype>(whole.size()));
   std::int64_t from = editor_->SelStart() + editor_->SelLength();
@@ -501,10 +481,6 @@ void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
   }
   editor_->setFocus();
   editor_->SetSelection16(found, text.size());
-#else
-  (void)text;
-  (void)matchCase;
-#endif
 }
 
 }  // namespace braceform

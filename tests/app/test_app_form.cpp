@@ -29,6 +29,8 @@ struct ReformatCase {
   Lines expected;
 };
 
+void PrintTo(const ReformatCase& c, std::ostream* os) { *os << c.name; }
+
 class ReformatTest : public WindowTest, public ::testing::WithParamInterface<ReformatCase> {};
 
 TEST_P(ReformatTest, WorkedExampleThroughTheButtons) {
