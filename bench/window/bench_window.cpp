@@ -92,9 +92,7 @@ int main(int argc, char** argv) {
   form.show();
   QApplication::processEvents();
   const QString name = QString::fromStdString(file);
-  auto click = [&](const char* button) {
-    form.findChild<QPushButton*>(button)->click();
-  };
+  auto click = [&](const char* button) { form.findChild<QPushButton*>(button)->click(); };
 
   std::printf("%s (%s)\n", file.c_str(), mode.c_str());
   if (mode == "sequence" || mode == "compact") {
@@ -111,10 +109,12 @@ int main(int argc, char** argv) {
       double cli = RunCli(argv[3], file, file + ".cli-out.json");
       std::printf("  window / cli time ratio       %8.2f\n", total / cli);
     }
-    std::printf("  output %lld bytes\n", static_cast<long long>(QFileInfo(QString::fromStdString(out)).size()));
+    std::printf("  output %lld bytes\n",
+                static_cast<long long>(QFileInfo(QString::fromStdString(out)).size()));
     std::remove(out.c_str());
   } else if (mode == "lazy") {
-    if (argc > 3 && std::string(argv[3]) == "none") form.None1Click();  // the same without colouring
+    if (argc > 3 && std::string(argv[3]) == "none")
+      form.None1Click();  // the same without colouring
     Step("load (JSON colouring on)", [&] { braceform::Guarded([&] { form.DosyaAc(name); }); });
     std::printf("  colouring %s\n", form.editor()->lexer() ? "on" : "off");
     Step("first page shown", [&] { Repaint(form.editor()); });

@@ -24,12 +24,11 @@
 #include "document/document_file.h"
 #include "editor.h"
 #include "error_report.h"
-#include "start_up.h"
-
 #include "find_dialog.h"
 #include "find_text.h"
 #include "i18n/translate.h"
 #include "json_lexer.h"
+#include "start_up.h"
 
 static void InitIconResources() { Q_INIT_RESOURCE(icons); }
 
@@ -50,9 +49,7 @@ QFont PixelFont(const char* family, double pixels) {
 
 std::string FileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-QString Translated(const char* english) {
-  return QString::fromStdString(TranslateText(english));
-}
+QString Translated(const char* english) { return QString::fromStdString(TranslateText(english)); }
 
 QString RunFileDialog(QWidget* parent, const QString& lastName, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent);
@@ -128,8 +125,8 @@ void AppForm::FormCreate() {
 
   QString exeFolder = QCoreApplication::applicationDirPath();
   QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  dataFolder_ = ChooseDataFolder(exeFolder, userData, identity_.AppCompanyName,
-                                 identity_.AppProductName);
+  dataFolder_ =
+      ChooseDataFolder(exeFolder, userData, identity_.AppCompanyName, identity_.AppProductName);
 
   CreateLayout();
   CreateMenus();
@@ -157,10 +154,10 @@ void AppForm::CreateLayout() {
   auto* top = new QHBoxLayout(panel2);
   top->setContentsMargins(3, 3, 0, 3);
   top->setSpacing(3);
-  buttonLoad_ = AddButton(top, "ButtonLoad", "Load JSON File...",
-                          Icon("document-open", "folder32"), 35);
-  buttonSave_ = AddButton(top, "ButtonSave", "Save JSON File...",
-                          Icon("document-save", "floppy48"), 35);
+  buttonLoad_ =
+      AddButton(top, "ButtonLoad", "Load JSON File...", Icon("document-open", "folder32"), 35);
+  buttonSave_ =
+      AddButton(top, "ButtonSave", "Save JSON File...", Icon("document-save", "floppy48"), 35);
   buttonHuman_ = AddButton(top, "ButtonHuman", "Human Readable", Icon("go-next", "sign-right"), 35);
   buttonCompact_ = AddButton(top, "ButtonCompact", "Compact", Icon("go-next", "sign-right"), 35);
   top->addStretch(1);
@@ -226,10 +223,12 @@ void AppForm::CreateMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("File1"));
   add(file, "New1", "New", &AppForm::New1Click)->setIcon(Icon("document-new", "Item6"));
-  QAction* load = file->addAction(Icon("document-open", "folder32"), QStringLiteral("Load JSON File..."));
+  QAction* load =
+      file->addAction(Icon("document-open", "folder32"), QStringLiteral("Load JSON File..."));
   load->setObjectName(QStringLiteral("LoadJSONFile1"));
   connect(load, &QAction::triggered, buttonLoad_, &QPushButton::click);
-  QAction* save = file->addAction(Icon("document-save", "floppy48"), QStringLiteral("Save JSON File..."));
+  QAction* save =
+      file->addAction(Icon("document-save", "floppy48"), QStringLiteral("Save JSON File..."));
   save->setObjectName(QStringLiteral("SaveJSONFile1"));
   connect(save, &QAction::triggered, buttonSave_, &QPushButton::click);
   file->addSeparator()->setObjectName(QStringLiteral("N1"));
@@ -271,7 +270,8 @@ void AppForm::CreateMenus() {
   auto addEdit = [this](const char* name, const char* caption, auto slot) {
     QAction* action = popupMenu1_->addAction(QString::fromLatin1(caption));
     action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, [this, slot] { Guarded([this, slot] { slot(editor_); }); });
+    connect(action, &QAction::triggered, this,
+            [this, slot] { Guarded([this, slot] { slot(editor_); }); });
     return action;
   };
   addEdit("Undo1", "Undo", [](Editor* e) { e->undo(); });
@@ -301,7 +301,7 @@ void AppForm::SetStatusText(const QString& text) {
 ReformatOptions AppForm::Options() const {
   ReformatOptions options;
   options.humanReadableEngine = documentTree1_->isChecked() ? HumanReadableEngine::DocumentTree
-                                                             : HumanReadableEngine::Streaming;
+                                                            : HumanReadableEngine::Streaming;
   options.convertTabsToSpaces = convertTabstoSpaces1_->isChecked();
   return options;
 }
@@ -473,7 +473,8 @@ void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
   std::string whole = editor_->Text();
   QString haystack = QString::fromUtf8(whole.data(), static_cast<qsizetype>(whole.size()));
   std::int64_t from = editor_->SelStart() + editor_->SelLength();
-  int found = from > haystack.size() ? -1 : FindForward(haystack, text, static_cast<int>(from), matchCase);
+  int found =
+      from > haystack.size() ? -1 : FindForward(haystack, text, static_cast<int>(from), matchCase);
   if (found < 0) {
     messageBox_(QMessageBox::Warning, Translated("Find"), Translated("Text not found!"));
     editor_->SetSelection16(0, 0);

@@ -256,9 +256,7 @@ long Editor::FromUTF16(std::int64_t offset) const {
 
 std::int64_t Editor::SelStart() const { return ToUTF16(Sci(SCI_GETSELECTIONSTART)); }
 
-std::int64_t Editor::SelLength() const {
-  return ToUTF16(Sci(SCI_GETSELECTIONEND)) - SelStart();
-}
+std::int64_t Editor::SelLength() const { return ToUTF16(Sci(SCI_GETSELECTIONEND)) - SelStart(); }
 
 void Editor::SetSelection16(std::int64_t start, std::int64_t length) {
   long from = FromUTF16(start);

@@ -60,7 +60,8 @@ std::unique_ptr<QSettings> OpenSettingsStore(const QString& path) {
 void CreateStartUpLock() {
   QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (runtime.isEmpty()) return;
-  QByteArray path = QFile::encodeName(WithSeparator(runtime) + QStringLiteral("TARNVEX_Braceform.lock"));
+  QByteArray path =
+      QFile::encodeName(WithSeparator(runtime) + QStringLiteral("TARNVEX_Braceform.lock"));
   int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd >= 0) (void)::flock(fd, LOCK_EX | LOCK_NB);  // held until exit; the result is not used
 }

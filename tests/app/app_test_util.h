@@ -66,9 +66,10 @@ class WindowTest : public ::testing::Test {
       saveDialogLastNames_.push_back(last);
       return nextSaveName_;
     });
-    form_->SetMessageBox([this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-      boxes_.push_back({icon, caption, text});
-    });
+    form_->SetMessageBox(
+        [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+          boxes_.push_back({icon, caption, text});
+        });
   }
 
   // Through the button, so that errors reach the application-wide report.

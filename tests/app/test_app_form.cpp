@@ -49,18 +49,17 @@ TEST_P(ReformatTest, WorkedExampleThroughTheButtons) {
 
 INSTANTIATE_TEST_SUITE_P(
     Window, ReformatTest,
-    ::testing::Values(
-        ReformatCase{"Compact", false, false, {R"({"a":[1,2],"b":{}})"}},
-        ReformatCase{"HumanStreaming",
-                     true,
-                     false,
-                     {"{", "  \"a\": ", "  [", "    1,", "    2", "  ],", "  \"b\": {", "    }",
-                      "}"}},
-        ReformatCase{"HumanDocumentTree",
-                     true,
-                     true,
-                     {"{", "  \"a\":  ", "  [", "1,", "2  ", "  ],", "  \"b\":  ", "  {", "  ",
-                      "  }", "}"}}),
+    ::testing::Values(ReformatCase{"Compact", false, false, {R"({"a":[1,2],"b":{}})"}},
+                      ReformatCase{"HumanStreaming",
+                                   true,
+                                   false,
+                                   {"{", "  \"a\": ", "  [", "    1,", "    2", "  ],",
+                                    "  \"b\": {", "    }", "}"}},
+                      ReformatCase{"HumanDocumentTree",
+                                   true,
+                                   true,
+                                   {"{", "  \"a\":  ", "  [", "1,", "2  ", "  ],",
+                                    "  \"b\":  ", "  {", "  ", "  }", "}"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ReformatShowsProgressThenRestores) {
@@ -272,7 +271,8 @@ TEST_F(WindowTest, CommandLineFileOpensByTheOneShotTimer) {
 }
 
 TEST_F(WindowTest, DroppedFilesLoadInTurnAndAFailureStopsTheRest) {
-  for (int i = 1; i <= 3; ++i) WriteBytes(Path(QStringLiteral("%1.json").arg(i)), std::to_string(i));
+  for (int i = 1; i <= 3; ++i)
+    WriteBytes(Path(QStringLiteral("%1.json").arg(i)), std::to_string(i));
   form_->SetSizeLimits(0, kDisplayLimit);  // every file switches colouring off
   form_->WMDropFiles({Path("1.json"), Path("2.json"), Path("3.json")});
   EXPECT_EQ(editor()->Text(), "3");

@@ -22,9 +22,16 @@ TEST(EditorText, GivenTextFinalBreakRule) {
       {"final break gives an empty line", false, "a\r\nb\r\n", "a\r\nb\r\n", "a\r\nb\r\n", 3},
       {"mixed breaks", false, "a\rb\nc\n\rd", "a\r\nb\r\nc\r\n\r\nd", "a\r\nb\r\nc\r\n\r\nd", 5},
       {"empty", false, "", "", "", 0},
-      {"U+2028 is not a break", false, "a\xE2\x80\xA8" "b", "a\xE2\x80\xA8" "b",
-       "a\xE2\x80\xA8" "b", 1},
-      {"NUL kept", false, std::string("a\0b", 3), std::string("a\0b", 3), std::string("a\0b", 3), 1},
+      {"U+2028 is not a break", false,
+       "a\xE2\x80\xA8"
+       "b",
+       "a\xE2\x80\xA8"
+       "b",
+       "a\xE2\x80\xA8"
+       "b",
+       1},
+      {"NUL kept", false, std::string("a\0b", 3), std::string("a\0b", 3), std::string("a\0b", 3),
+       1},
       {"kept: no empty last line", true, "a\r\nb\r\n", "a\r\nb", "a\r\nb\r\n", 2},
       {"kept: no break given", true, "a\nb", "a\r\nb", "a\r\nb\r\n", 2},
       {"kept: one break", true, "\r\n", "", "", 0},
@@ -66,12 +73,18 @@ TEST(EditorText, ReplaceTextIsOneUndoStep) {
 TEST(EditorSelection, Utf16OffsetsWithCrLfAsTwo) {
   Editor editor;
   // a, e acute (2 bytes, 1 unit), CR LF (2 units), G clef (4 bytes, 2 units), b
-  editor.SetText("a\xC3\xA9\r\n\xF0\x9D\x84\x9E" "b\r\nlast");
+  editor.SetText(
+      "a\xC3\xA9\r\n\xF0\x9D\x84\x9E"
+      "b\r\nlast");
   struct Case {
     std::int64_t start, length;
     QString selected;
-  } cases[] = {{6, 1, "b"}, {1, 1, "\u00E9"}, {4, 2, QString::fromUtf8("\xF0\x9D\x84\x9E")},
-               {1, 5, QString::fromUtf8("\u00E9\r\n\xF0\x9D\x84\x9E")}, {9, 4, "last"}, {0, 0, ""}};
+  } cases[] = {{6, 1, "b"},
+               {1, 1, "\u00E9"},
+               {4, 2, QString::fromUtf8("\xF0\x9D\x84\x9E")},
+               {1, 5, QString::fromUtf8("\u00E9\r\n\xF0\x9D\x84\x9E")},
+               {9, 4, "last"},
+               {0, 0, ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.start);
     editor.SetSelection16(c.start, c.length);

@@ -94,8 +94,8 @@ TEST_F(WindowTest, WindowUsesDataFolderAndStartsEmpty) {
     EXPECT_FALSE(button->icon().isNull()) << name;
     order << button->text();
   }
-  EXPECT_EQ(order, (QStringList{"Load JSON File...", "Save JSON File...", "Human Readable",
-                                "Compact"}));
+  EXPECT_EQ(order,
+            (QStringList{"Load JSON File...", "Save JSON File...", "Human Readable", "Compact"}));
   for (const char* name : {"Button3", "Button1", "Button2"})
     EXPECT_EQ(form_->findChild<QPushButton*>(name)->size(), QSize(150, 34)) << name;
 }
