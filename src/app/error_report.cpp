@@ -66,4 +66,13 @@ void ReportCurrentException() {
     ShowErrorBox(caption, text);
 }
 
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    ReportCurrentException();
+    return false;
+  }
+}
+
 }  // namespace braceform

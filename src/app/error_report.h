@@ -1,6 +1,7 @@
 #pragma once
 // The application-wide error report: whatever escapes a command ends in one message box,
 // and the program goes on.
+#include <QApplication>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -31,5 +32,13 @@ void Guarded(F&& command) {
     ReportCurrentException();
   }
 }
+
+// The application object: an exception that leaves any event handler, also one not wrapped
+// in Guarded, is reported and the event loop goes on.
+class Application : public QApplication {
+ public:
+  Application(int& argc, char** argv) : QApplication(argc, argv) {}
+  bool notify(QObject* receiver, QEvent* event) override;
+};
 
 }  // namespace braceform

@@ -1,13 +1,11 @@
 // Program entry: the start-up lock, the application object and the main window.
-#include <QApplication>
-
 #include "app_form.h"
 #include "error_report.h"
 #include "start_up.h"
 
 int main(int argc, char** argv) {
   braceform::CreateStartUpLock();
-  QApplication app(argc, argv);
+  braceform::Application app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("TARNVEX"));
   QCoreApplication::setApplicationName(QString::fromUtf8(braceform::kApplicationTitle));
   braceform::AppForm form(QCoreApplication::arguments());

@@ -2,11 +2,11 @@
 // ctest lists the tests at build time.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "error_report.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  braceform::Application app(argc, argv);  // the program's own, with its error net
   QCoreApplication::setOrganizationName(QStringLiteral("TARNVEX"));
   QCoreApplication::setApplicationName(QStringLiteral("Braceform"));
   testing::InitGoogleTest(&argc, argv);

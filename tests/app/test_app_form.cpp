@@ -329,6 +329,23 @@ TEST(ErrorReport, MessageText) {
   for (const Case& c : cases) EXPECT_EQ(ErrorReportMessage(c.error).toStdString(), c.expected);
 }
 
+// An event handler that throws, outside any Guarded command.
+class Thrower : public QObject {
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) throw std::runtime_error("from an event");
+    return QObject::event(e);
+  }
+};
+
+TEST_F(WindowTest, ApplicationReportsErrorsFromAnyEventHandler) {
+  Thrower thrower;
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::sendPostedEvents(&thrower);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_[0].text, "from an event.");
+}
+
 TEST_F(WindowTest, GuardedCommandReportsAndGoesOn) {
   int after = 0;
   Guarded([] { throw std::runtime_error("boom"); });
