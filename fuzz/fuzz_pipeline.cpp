@@ -28,8 +28,11 @@ void CheckResult(const braceform::DocumentLines& d) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const char* const kCodePages[] = {"CP1252", "CP932", "CP1251", "CP936"};
   const char* codePage = kCodePages[size ? data[0] % 4 : 0];
-  braceform::DocumentLines loaded =
-      braceform::DecodeDocument(std::string(reinterpret_cast<const char*>(data), size), codePage);
+  // Spare capacity, as a file read leaves it, lets the lines be built in place.
+  std::string bytes;
+  bytes.reserve(size % 3 ? 2 * size + 16 : size);
+  bytes.assign(reinterpret_cast<const char*>(data), size);
+  braceform::DocumentLines loaded = braceform::DecodeDocument(std::move(bytes), codePage);
   Check(braceform::text::IsValidUTF8(loaded.TextForm()));
 
   for (auto mode : {braceform::ReformatMode::Compact, braceform::ReformatMode::HumanReadable}) {
