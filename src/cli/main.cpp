@@ -15,6 +15,7 @@
 #include "document/document_file.h"
 #include "reformat/pipeline.h"
 #include "streaming/json_reformat.h"
+#include "tree/json_document.h"
 #include "version_record.h"
 
 namespace braceform::cli {
@@ -31,7 +32,7 @@ constexpr const char* kHelp =
     "\n"
     "  --compact            remove insignificant white space (the default)\n"
     "  --human              line breaks and indentation\n"
-    "  --engine streaming   the engine of --human (streaming is the only one yet)\n"
+    "  --engine ENGINE      the engine of --human: streaming (default) or tree\n"
     "  --keep-tabs          keep the engine's tabs instead of two spaces each\n"
     "  --raw                run the engine alone on the input bytes and write its exact output\n"
     "  --unquoted           write member names bare where they allow it\n"
@@ -89,10 +90,12 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
     } else if (a == "--engine" || a.starts_with("--engine=")) {
       std::string engine = a == "--engine" ? value(a) : std::string(a.substr(9));
       if (engine == "tree") {
-        throw UsageError{"the document-tree engine is not available in this build"};
+        o.reformat.humanReadableEngine = HumanReadableEngine::DocumentTree;
+      } else if (engine == "streaming") {
+        o.reformat.humanReadableEngine = HumanReadableEngine::Streaming;
+      } else {
+        throw UsageError{"unknown engine '" + engine + "'"};
       }
-      if (engine != "streaming") throw UsageError{"unknown engine '" + engine + "'"};
-      o.reformat.humanReadableEngine = HumanReadableEngine::Streaming;
     } else if (a == "--keep-tabs") {
       o.reformat.convertTabsToSpaces = false;
     } else if (a == "--raw") {
@@ -137,6 +140,12 @@ void DropCarriageReturns(std::string& s) {
 }
 
 std::string Reformat(std::string&& bytes, const Options& o) {
+  const bool tree = o.reformat.humanReadableEngine == HumanReadableEngine::DocumentTree;
+  if (o.raw && tree) {
+    // The facade alone, on the text as "Load JSON File..." decodes it.
+    return ParseJSONDocumentUTF8(DecodeText(std::move(bytes)))
+        ->AsJSONUTF8(o.mode == ReformatMode::HumanReadable, false);
+  }
   if (o.raw) {
     if (bytes.empty()) return {};
     const std::size_t n = bytes.size();
@@ -189,6 +198,11 @@ int Run(int argc, char** argv) {
     return kExitFile;
   } catch (const std::bad_alloc&) {
     PrintError("Out of memory");
+    return kExitRejected;
+  } catch (const JSONError& e) {
+    // Exactly as the window's error report shows it.
+    std::string line = ErrorReportText(e.what()) + "\n";
+    std::fputs(line.c_str(), stderr);
     return kExitRejected;
   } catch (const std::exception& e) {
     PrintError(ErrorReportText(e.what()));

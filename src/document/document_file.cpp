@@ -11,7 +11,7 @@
 #include <cstring>
 #include <utility>
 
-#include "streaming/text_writer.h"  // AdviseHugePages
+#include "text/huge_pages.h"
 #include "text/utf.h"
 
 namespace braceform {

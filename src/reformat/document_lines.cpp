@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "reformat/byte_scan.h"
-#include "streaming/text_writer.h"  // AdviseHugePages
+#include "text/huge_pages.h"
 
 namespace braceform {
 

@@ -6,8 +6,9 @@
 
 #include "reformat/byte_scan.h"
 #include "streaming/json_reformat.h"
-#include "streaming/text_writer.h"  // AdviseHugePages
+#include "text/huge_pages.h"
 #include "text/utf.h"
+#include "tree/json_document.h"
 
 namespace braceform {
 namespace {
@@ -158,12 +159,17 @@ std::string ErrorReportText(std::string_view message) {
 void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOptions& options) {
   RemoveCommentLines(lines);
   const bool human = mode == ReformatMode::HumanReadable;
-  if (human && options.humanReadableEngine == HumanReadableEngine::DocumentTree) {
-    throw std::logic_error("not available");
-  }
 
   std::string result;
-  if (!lines.Empty()) {  // the empty text gives the empty text
+  if (human && options.humanReadableEngine == HumanReadableEngine::DocumentTree) {
+    // An error leaves `lines` as they are now: without their comment lines.
+    std::string text;
+    {
+      WorkingCopy work = BuildWorkingCopy(lines.TextForm());
+      text.assign(work.data.get(), work.size);
+    }
+    result = ParseJSONDocumentUTF8(std::move(text))->AsJSONUTF8(true, false);
+  } else if (!lines.Empty()) {  // the empty text gives the empty text
     WorkingCopy work = BuildWorkingCopy(lines.TextForm());
     result = ReformatJSONBuffer(work.data.get(), work.size,
                                 StreamingStyle(human, options.unquotedNames));

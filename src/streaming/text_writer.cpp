@@ -32,20 +32,6 @@ constexpr std::uint64_t kLargeBufferAfter = 41943040;
 
 }  // namespace
 
-void AdviseHugePages(void* p, std::size_t n) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  if (n < 4 * kHuge) return;
-  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHuge - 1);
-  // Only advice: where the kernel declines, small pages serve as before.
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)p;
-  (void)n;
-#endif
-}
-
 // Constant-initialised: ready before any static constructor runs.
 const std::array<std::uint8_t, 256> kJSONEscape = MakeEscapeTable();
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "streaming/json_reformat.h"
+#include "text/huge_pages.h"
 
 namespace braceform {
 
@@ -23,10 +24,6 @@ class EWriterError : public std::runtime_error {
 // The 256-entry escape table of AddJSONEscape: 0 copy, 1 end of text (the zero byte),
 // 2 the "\u00XX" form, otherwise the letter that follows the backslash.
 extern const std::array<std::uint8_t, 256> kJSONEscape;
-
-// Asks for transparent huge pages over the whole 2 MiB pages of a large block that is about
-// to be filled: faulting in a large fresh output page by page costs more than the walk.
-void AdviseHugePages(void* p, std::size_t n);
 
 class TextWriter {
  public:

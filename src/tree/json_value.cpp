@@ -124,14 +124,6 @@ const JSONPair* JSONValue::Get(std::string_view name) const {
   return nullptr;
 }
 
-void AdviseHugePages(void* p, std::size_t size) {
-  constexpr std::uintptr_t kHuge = 2 * 1024 * 1024;
-  if (size < 2 * kHuge) return;
-  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(p) + size) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)

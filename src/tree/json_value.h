@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/huge_pages.h"
+
 namespace braceform {
 
 enum DataType : std::uint8_t {
@@ -90,10 +92,6 @@ class JSONPair {
 // Member names match when equal after mapping a-z onto A-Z, byte for byte (so code unit
 // for code unit); nothing else is folded.
 bool SameName(std::string_view a, std::string_view b);
-
-// Asks the kernel for huge pages over the 2 MiB-aligned interior of a large block that is
-// about to be filled (fewer page faults); a hint only.
-void AdviseHugePages(void* p, std::size_t size);
 
 // Bump allocator: every value, member list and escaped string of one document. Freed
 // chunk by chunk, so freeing never recurses however deep the tree.

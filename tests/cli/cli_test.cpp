@@ -170,6 +170,15 @@ const EngineCase kEngineCases[] = {
     {"pipeline_ansi_fallback", "", "[\"caf\xE9\"]", "[\"caf\xC3\xA9\"]\r\n"},
     {"pipeline_empty", "--human", "", ""},
     {"raw_keeps_mark_and_bytes", "--raw", "\xEF\xBB\xBF[1]", "null"},
+    // The document-tree engine: the facade alone, then through the pipeline.
+    {"tree_raw_array", "--raw --human --engine tree", "[1,2]", "[\r\n1,\r\n2\r\n]"},
+    {"tree_raw_string", "--raw --human --engine tree", "\"x\"", "\"x\""},
+    {"tree_raw_compact", "--raw --compact --engine tree", "{\"a\": [1, 2]} tail", "{\"a\":[1,2]}"},
+    {"tree_raw_decodes_mark", "--raw --compact --engine tree", "\xEF\xBB\xBF[1]", "[1]"},
+    {"pipeline_tree", "--human --engine tree",
+     "// config\r\n{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}\r\n",
+     "{\r\n  \"a\":  \r\n  [\r\n1,\r\n2  \r\n  ],\r\n  \"b\":  \r\n  {\r\n  \r\n  }\r\n}\r\n"},
+    {"pipeline_tree_compact_streams", "--compact --engine tree", "[1, 2]", "[1,2]\r\n"},
 };
 
 TEST_F(Cli, EngineAndPipelineOutput) {
@@ -186,7 +195,7 @@ TEST_F(Cli, EngineAndPipelineOutput) {
 
 TEST_F(Cli, UsageErrors) {
   const char* cases[] = {
-      "--bogus @", "@ @", "--engine tree --human @", "--engine fast @",
+      "--bogus @", "@ @", "--engine fast @",
       "--engine", "-o", "--raw --lf @",
   };
   for (const char* args : cases) {
@@ -230,6 +239,27 @@ TEST_F(Cli, OutputFileIsReplacedWhole) {
   r = Run((dir_ / "missing.json").string() + " -o " + target.string());
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(Slurp(target), "[1]\r\n");
+}
+
+TEST_F(Cli, TreeEngineErrorsAsTheWindowShowsThem) {
+  struct Case {
+    const char *args, *input, *err;
+  } cases[] = {
+      {"--human --engine tree @", "{\"a\" 1}", "Expected :. (Line: 1 Col: 6)\n"},
+      {"--raw --human --engine tree @", "[1 2]", "Unexpected end of input. (Line: 1 Col: 4)\n"},
+      {"--human --engine tree @", "[1 2]", "Unexpected end of input. (Line: 1 Col: 4)\n"},
+  };
+  for (const auto& c : cases) {
+    Result r = Run(c.args, c.input);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, c.err);
+  }
+  // A text without any value is rejected too, with a message of its own.
+  Result blank = Run("--human --engine tree @", "\r\n  \r\n");
+  EXPECT_EQ(blank.status, 1);
+  EXPECT_EQ(blank.out, "");
+  EXPECT_NE(blank.err.find("No JSON value"), std::string::npos) << blank.err;
 }
 
 TEST_F(Cli, HelpAndVersion) {

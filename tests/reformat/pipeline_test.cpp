@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tree/json_error.h"
+
 namespace braceform {
 namespace {
 
@@ -160,12 +162,24 @@ TEST(ReformatDocument, UnquotedNames) {
 TEST(ReformatDocument, FailingEngineLeavesDocumentWithoutCommentLines) {
   ReformatOptions tree;
   tree.humanReadableEngine = HumanReadableEngine::DocumentTree;
-  DocumentLines d = Doc({"// note", "{\"a\":1}", "  // more", "[2]"});
-  EXPECT_THROW(ReformatDocument(d, kHuman, tree), std::exception);
-  EXPECT_EQ(LinesOf(d), (Lines{"{\"a\":1}", "[2]"}));
+  DocumentLines d = Doc({"// note", "{\"a\" 1}", "  // more", "[2]"});
+  EXPECT_THROW(ReformatDocument(d, kHuman, tree), JSONSyntaxError);
+  EXPECT_EQ(LinesOf(d), (Lines{"{\"a\" 1}", "[2]"}));
+  d = Doc({"{\"a\":1}", "[2]"});
   // Compact always uses the streaming engine, whatever is chosen for Human Readable.
   ReformatDocument(d, kCompact, tree);
   EXPECT_EQ(LinesOf(d), (Lines{"{\"a\":1}"}));
+}
+
+TEST(ReformatDocument, DocumentTreeEmptyAndBlankDocuments) {
+  ReformatOptions tree;
+  tree.humanReadableEngine = HumanReadableEngine::DocumentTree;
+  // Comment lines only: the empty text, which stands for an empty object.
+  EXPECT_EQ(Reformat({"// a", "  // b"}, kHuman, tree), (Lines{"{", "", "}"}));
+  // Blank lines are not the empty text: they hold no value, which is an error.
+  DocumentLines blank = Doc({"", "  "});
+  EXPECT_THROW(ReformatDocument(blank, kHuman, tree), JSONError);
+  EXPECT_EQ(LinesOf(blank), (Lines{"", "  "}));
 }
 
 }  // namespace
