@@ -93,18 +93,19 @@ TEST_F(WindowTest, ReformatIsOneUndoStep) {
 }
 
 TEST_F(WindowTest, DocumentTreeErrorLeavesEditorAndReportsOnce) {
-  const QString text = QStringLiteral("// note\r\n[1,,]");
+  const QString text = QStringLiteral("// note\r\n[1, 2");
   editor()->insert(text);
   form_->findChild<QAction*>("DocumentTree1")->trigger();
   Click("ButtonHuman");
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0].caption, "Braceform");
+  EXPECT_TRUE(reports_[0].text.contains("Line")) << reports_[0].text.toStdString();
   EXPECT_TRUE(reports_[0].text.endsWith('.') || reports_[0].text.endsWith(')'));
   // Status and cursor were restored before the box showed.
   EXPECT_EQ(reports_[0].statusAtReport, "");
   EXPECT_FALSE(reports_[0].busyCursorAtReport);
   EXPECT_EQ(editor()->text(), text);
-  EXPECT_EQ(DocumentLinesOf(), Lines{"[1,,]"});
+  EXPECT_EQ(DocumentLinesOf(), Lines{"[1, 2"});
 }
 
 TEST_F(WindowTest, EmptyEditorStaysEmpty) {
