@@ -162,7 +162,6 @@ class Editor::BulkChange {
 void Editor::ApplyDocumentSettings() {
   Sci(SCI_SETCODEPAGE, SC_CP_UTF8);
   Sci(SCI_SETEOLMODE, SC_EOL_CRLF);
-  Sci(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
   Sci(SCI_SETTABWIDTH, 8);
   Sci(SCI_SETUSETABS, 1);
   Sci(SCI_SETTABINDENTS, 1);
@@ -240,18 +239,12 @@ void Editor::ScrollToTopLeft() {
   Sci(SCI_SETXOFFSET, 0);
 }
 
-std::int64_t Editor::ToUTF16(long pos) const {
-  long line = Sci(SCI_LINEFROMPOSITION, pos);
-  long lineStart = Sci(SCI_POSITIONFROMLINE, line);
-  return Sci(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) +
-         Sci(SCI_COUNTCODEUNITS, lineStart, pos);
-}
+// Counted on demand: a UTF-16 line index kept by Scintilla would be rebuilt on every
+// whole-text replacement, and only find and the selection offsets need it.
+std::int64_t Editor::ToUTF16(long pos) const { return Sci(SCI_COUNTCODEUNITS, 0, pos); }
 
 long Editor::FromUTF16(std::int64_t offset) const {
-  long line = Sci(SCI_LINEFROMINDEXPOSITION, offset, SC_LINECHARACTERINDEX_UTF16);
-  long lineStart = Sci(SCI_POSITIONFROMLINE, line);
-  std::int64_t rest = offset - Sci(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
-  return Sci(SCI_POSITIONRELATIVECODEUNITS, lineStart, rest);
+  return Sci(SCI_POSITIONRELATIVECODEUNITS, 0, static_cast<std::intptr_t>(offset));
 }
 
 std::int64_t Editor::SelStart() const { return ToUTF16(Sci(SCI_GETSELECTIONSTART)); }
