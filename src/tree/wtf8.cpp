@@ -1,26 +1,12 @@
 #include "tree/wtf8.h"
 
+#include "text/utf.h"
 #include "tree/json_value.h"
 
 namespace braceform::wtf8 {
 
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
+// Surrogate code points take the same three-byte form as any other below U+10000.
+void AppendCodePoint(std::string& out, char32_t cp) { text::AppendCodePoint(out, cp); }
 
 std::string FromUTF16(std::u16string_view s) {
   // Sized first, then filled: one allocation for a text of any size.
