@@ -18,11 +18,7 @@ build: bootstrap
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/src/app/braceform ]; then \
-	  $(BUILD)/src/app/braceform $(ARGS); \
-	else \
-	  $(BUILD)/src/cli/braceform-cli --human data/sample.json; \
-	fi
+	$(BUILD)/src/app/braceform $(ARGS)
 
 # Sanitizer build of the Qt-free layers and their tests.
 test-asan: bootstrap
