@@ -43,6 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       options.unquotedNames = size && (data[size - 1] & 1);
       braceform::ReformatDocument(d, mode, options);
       CheckResult(d);
+      // Working in the document's own buffer must give the same result.
+      braceform::DocumentLines inPlace = loaded;
+      options.keepDocumentOnFailure = false;
+      braceform::ReformatDocument(inPlace, mode, options);
+      Check(inPlace.TextForm() == d.TextForm());
     }
   }
   return 0;

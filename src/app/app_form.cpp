@@ -315,8 +315,13 @@ void AppForm::SetSizeLimits(std::int64_t colouring, std::int64_t display) {
 
 void AppForm::Reformat(ReformatMode mode) {
   Busy busy(this, "Please wait...");
-  if (editor_->isEnabled()) documentLines_ = editor_->Lines();
-  ReformatDocument(documentLines_, mode, Options());
+  ReformatOptions options = Options();
+  if (editor_->isEnabled()) {
+    documentLines_ = editor_->Lines();
+    // The editor still holds the document, so the engine may use this copy as its own.
+    options.keepDocumentOnFailure = false;
+  }
+  ReformatDocument(documentLines_, mode, options);
   // One undo step brings the text before the operation back: the streaming engine
   // silently drops what it cannot read, so the user must be able to return.
   if (editor_->isEnabled()) editor_->ReplaceText(documentLines_.TextForm());

@@ -157,7 +157,9 @@ std::string Reformat(std::string&& bytes, const Options& o) {
     return ReformatJSONBuffer(bytes.data(), n, style);
   }
   DocumentLines lines = DecodeDocument(std::move(bytes));
-  ReformatDocument(lines, o.mode, o.reformat);
+  ReformatOptions options = o.reformat;
+  options.keepDocumentOnFailure = false;  // the input is still where it came from
+  ReformatDocument(lines, o.mode, options);
   std::string out = std::move(lines).TakeTextForm();
   if (o.lf) DropCarriageReturns(out);
   return out;

@@ -44,53 +44,58 @@ std::size_t FindTypographicQuote(const char* s, std::size_t n) {
   return n;
 }
 
+// Writes the text with the string-delimiting typographic quotes turned into '"' to `out`,
+// which may be `s` itself (the text only shrinks); returns the new length.
+std::size_t TurnTypographicQuotes(const char* s, std::size_t n, char* out) {
+  char* o = out;
+  enum { kOutside, kInPlain, kInTypographic } state = kOutside;
+  std::size_t i = 0;
+  while (true) {
+    std::size_t j = scan::FindFirstOf(s, n, i, '"', '\\', '\xE2');
+    if (o != s + i) std::memmove(o, s + i, j - i);
+    o += j - i;
+    if (j == n) break;
+    if (s[j] == '"') {
+      state = state == kOutside ? kInPlain : kOutside;
+      *o++ = '"';
+      i = j + 1;
+    } else if (s[j] == '\\') {
+      *o++ = '\\';
+      i = j + 1;
+      if (state == kOutside || i == n) continue;
+      // An escaped character stays in the string; an escaped typographic quote in a
+      // typographic string becomes an escaped plain one.
+      if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
+        *o++ = '"';
+        i += 3;
+      } else {
+        *o++ = s[i++];
+      }
+    } else if (!IsTypographicQuote(s, n, j) || state == kInPlain) {
+      *o++ = s[j];
+      i = j + 1;
+    } else {
+      *o++ = '"';
+      state = state == kOutside ? kInTypographic : kOutside;
+      i = j + 3;
+    }
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
 WorkingCopy BuildWorkingCopy(std::string_view text) {
   const char* s = text.data();
   const std::size_t n = text.size();
   WorkingCopy w;
   w.data = std::make_unique_for_overwrite<char[]>(n + 8);
   AdviseHugePages(w.data.get(), n + 8);
-  char* const out = w.data.get();
-  char* o = out;
   if (FindTypographicQuote(s, n) == n) {  // the usual case: one copy
-    std::memcpy(out, s, n);
-    o += n;
+    std::memcpy(w.data.get(), s, n);
+    w.size = n;
   } else {
-    enum { kOutside, kInPlain, kInTypographic } state = kOutside;
-    std::size_t i = 0;
-    while (true) {
-      std::size_t j = scan::FindFirstOf(s, n, i, '"', '\\', '\xE2');
-      std::memcpy(o, s + i, j - i);
-      o += j - i;
-      if (j == n) break;
-      if (s[j] == '"') {
-        state = state == kOutside ? kInPlain : kOutside;
-        *o++ = '"';
-        i = j + 1;
-      } else if (s[j] == '\\') {
-        *o++ = '\\';
-        i = j + 1;
-        if (state == kOutside || i == n) continue;
-        // An escaped character stays in the string; an escaped typographic quote in a
-        // typographic string becomes an escaped plain one.
-        if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
-          *o++ = '"';
-          i += 3;
-        } else {
-          *o++ = s[i++];
-        }
-      } else if (!IsTypographicQuote(s, n, j) || state == kInPlain) {
-        *o++ = s[j];
-        i = j + 1;
-      } else {
-        *o++ = '"';
-        state = state == kOutside ? kInTypographic : kOutside;
-        i = j + 3;
-      }
-    }
+    w.size = TurnTypographicQuotes(s, n, w.data.get());
   }
-  w.size = static_cast<std::size_t>(o - out);
-  std::memset(o, 0, 8);
+  std::memset(w.data.get() + w.size, 0, 8);
   return w;
 }
 
@@ -169,6 +174,17 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
       text.assign(work.data.get(), work.size);
     }
     result = ParseJSONDocumentUTF8(std::move(text))->AsJSONUTF8(true, false);
+  } else if (!lines.Empty() && !options.keepDocumentOnFailure) {
+    // The document's own buffer becomes the working copy: no second copy of it.
+    std::string text = std::move(lines).TakeTextForm();
+    lines = DocumentLines();
+    std::size_t n = text.size();
+    if (FindTypographicQuote(text.data(), n) != n) {
+      n = TurnTypographicQuotes(text.data(), n, text.data());
+    }
+    text.resize(n);
+    text.append(8, '\0');
+    result = ReformatJSONBuffer(text.data(), n, StreamingStyle(human, options.unquotedNames));
   } else if (!lines.Empty()) {  // the empty text gives the empty text
     WorkingCopy work = BuildWorkingCopy(lines.TextForm());
     result = ReformatJSONBuffer(work.data.get(), work.size,

@@ -16,6 +16,11 @@ struct ReformatOptions {
   // The streaming engine's unquoted-member-name styles (the CLI's --unquoted); the window
   // never sets it.
   bool unquotedNames = false;
+  // False lets the streaming engine work in the document's own buffer (one copy less of a
+  // large document) for callers that hold the document elsewhere: if that engine then
+  // fails (it can only run out of memory), `lines` are lost. The document-tree engine's
+  // rejections always leave `lines` as described below.
+  bool keepDocumentOnFailure = true;
 };
 
 // Runs the operation on `lines` (the comment-line removal, the quote replacement, the

@@ -121,7 +121,12 @@ TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(Reformat({c.in}, kCompact), Lines{c.out});
+    // Both in a working copy and in the document's own buffer.
+    for (bool keep : {true, false}) {
+      ReformatOptions options;
+      options.keepDocumentOnFailure = keep;
+      EXPECT_EQ(Reformat({c.in}, kCompact, options), Lines{c.out}) << "keep " << keep;
+    }
   }
 }
 
