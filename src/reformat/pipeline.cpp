@@ -168,10 +168,13 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
   std::string result;
   if (human && options.humanReadableEngine == HumanReadableEngine::DocumentTree) {
     // An error leaves `lines` as they are now: without their comment lines.
+    const std::string& form = lines.TextForm();
     std::string text;
-    {
-      WorkingCopy work = BuildWorkingCopy(lines.TextForm());
-      text.assign(work.data.get(), work.size);
+    if (FindTypographicQuote(form.data(), form.size()) == form.size()) {
+      text = form;
+    } else {
+      text.resize(form.size());
+      text.resize(TurnTypographicQuotes(form.data(), form.size(), text.data()));
     }
     result = ParseJSONDocumentUTF8(std::move(text))->AsJSONUTF8(true, false);
   } else if (!lines.Empty() && !options.keepDocumentOnFailure) {
