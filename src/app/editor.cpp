@@ -1,5 +1,8 @@
 #include "editor.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -18,6 +21,37 @@ QFont PointFont(const char* family, double pixels) {
   font.setStyleHint(QFont::TypeWriter);
   font.setPointSizeF(pixels * 72.0 / 96.0);  // character heights are given at 96 dpi
   return font;
+}
+
+// Qt 6 creates an accessibility object for every widget an event touches, whether or not
+// an assistive technology listens, and QScintilla's counts every character from the start
+// of the document to the caret each time the caret moves: a third of a second per
+// keystroke near the end of 100 MiB. Nobody listening, the editor gets a plain one; when
+// a listener appears the cached ones are dropped so QScintilla's full one takes over.
+QAccessibleInterface* QuietEditorAccessible(const QString&, QObject* object) {
+  if (QAccessible::isActive()) return nullptr;
+  auto* editor = qobject_cast<Editor*>(object);
+  return editor != nullptr ? new QAccessibleWidget(editor, QAccessible::EditableText) : nullptr;
+}
+
+class AccessibilityWatch : public QAccessible::ActivationObserver {
+ public:
+  void accessibilityActiveChanged(bool) override {
+    for (QWidget* widget : QApplication::allWidgets()) {
+      if (qobject_cast<Editor*>(widget) == nullptr) continue;
+      if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    }
+  }
+};
+
+void InstallQuietAccessibility() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  QAccessible::installFactory(QuietEditorAccessible);
+  static AccessibilityWatch watch;
+  QAccessible::installActivationObserver(&watch);
 }
 
 }  // namespace
@@ -56,6 +90,7 @@ std::string NormaliseLineBreaks(std::string_view text) {
 }
 
 Editor::Editor(QWidget* parent) : QsciScintilla(parent) {
+  InstallQuietAccessibility();
   setUtf8(true);
   setEolMode(EolWindows);
   Sci(SCI_SETPASTECONVERTENDINGS, 1);
@@ -173,7 +208,8 @@ void Editor::Load(std::string_view text) {
     BulkChange bulk(this);
     Sci(SCI_SETUNDOCOLLECTION, 0);
     Sci(SCI_CLEARALL);
-    Sci(SCI_ALLOCATE, text.size() + 1);
+    // Room for typing, so the first keystroke does not move the whole document.
+    Sci(SCI_ALLOCATE, text.size() + kTypingRoom);
     if (!text.empty()) SciText(SCI_APPENDTEXT, text.size(), text.data());
     Sci(SCI_SETUNDOCOLLECTION, 1);
   }

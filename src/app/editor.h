@@ -19,6 +19,8 @@ class Editor : public QsciScintilla {
  public:
   // Above this many bytes the editor sends no modification notices (see BulkChange).
   static constexpr long kQuietNoticesLength = 8L << 20;
+  // Free space left behind a loaded text.
+  static constexpr std::size_t kTypingRoom = 1 << 20;
 
   explicit Editor(QWidget* parent = nullptr);
 
