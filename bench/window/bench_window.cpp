@@ -96,6 +96,9 @@ int main(int argc, char** argv) {
 
   std::printf("%s (%s)\n", file.c_str(), mode.c_str());
   if (mode == "sequence" || mode == "compact") {
+    // The CLI first: a child inherits the peak memory of the process it was forked from.
+    double cli = 0;
+    if (mode == "sequence" && argc > 3) cli = RunCli(argv[3], file, file + ".cli-out.json");
     // For reference: the core's read and decode alone, without the window.
     Step("(core read + decode only)", [&] { (void)braceform::LoadDocumentFile(file); });
     double total = 0;
@@ -105,8 +108,7 @@ int main(int argc, char** argv) {
                   [&] { click(mode == "compact" ? "ButtonCompact" : "ButtonHuman"); });
     total += Step("save", [&] { click("ButtonSave"); });
     std::printf("  %-28s %8.3f s\n", "window total", total);
-    if (mode == "sequence" && argc > 3) {
-      double cli = RunCli(argv[3], file, file + ".cli-out.json");
+    if (cli > 0) {
       std::printf("  window / cli time ratio       %8.2f\n", total / cli);
     }
     std::printf("  output %lld bytes\n",
@@ -127,10 +129,12 @@ int main(int argc, char** argv) {
       QApplication::sendEvent(form.editor(), &press);
       Repaint(form.editor());
     });
-    Step("second keystroke", [&] {
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
-      QApplication::sendEvent(form.editor(), &press);
-      Repaint(form.editor());
+    Step("ten more keystrokes", [&] {
+      for (int i = 0; i < 10; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
+        QApplication::sendEvent(form.editor(), &press);
+        Repaint(form.editor());
+      }
     });
   }
   return failed ? 1 : 0;

@@ -189,7 +189,9 @@ TEST_F(WindowTest, SizeThresholds) {
     SCOPED_TRACE(c.size);
     MakeForm({QStringLiteral("braceform")});
     form_->SetSizeLimits(100, 200);
-    std::string bytes = "[" + std::string(c.size - 2, ' ') + "]";
+    std::string bytes(static_cast<std::size_t>(c.size), ' ');
+    bytes.front() = '[';
+    bytes.back() = ']';
     WriteBytes(Path("sized.json"), bytes);
     form_->DosyaAc(Path("sized.json"));
     EXPECT_EQ(form_->findChild<QAction*>("JSON1")->isChecked(), c.coloured);
