@@ -130,7 +130,8 @@ void DropCarriageReturns(std::string& s) {
   const char* p = s.data();
   const char* end = p + s.size();
   while (p < end) {
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+    const char* cr =
+        static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
     const char* stop = cr ? cr : end;
     std::memmove(d, p, static_cast<std::size_t>(stop - p));
     d += stop - p;
@@ -146,16 +147,6 @@ std::string Reformat(std::string&& bytes, const Options& o) {
     return ParseJSONDocumentUTF8(DecodeText(std::move(bytes)))
         ->AsJSONUTF8(o.mode == ReformatMode::HumanReadable, false);
   }
-  if (o.raw) {
-    if (bytes.empty()) return {};
-    const std::size_t n = bytes.size();
-    bytes.append(8, '\0');  // the engine's working copy is the input itself
-    bool human = o.mode == ReformatMode::HumanReadable;
-    TextWriterJSONFormat style =
-        o.reformat.unquotedNames ? (human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact)
-                                 : (human ? jsonHumanReadable : jsonCompact);
-    return ReformatJSONBuffer(bytes.data(), n, style);
-  }
   DocumentLines lines = DecodeDocument(std::move(bytes));
   ReformatOptions options = o.reformat;
   options.keepDocumentOnFailure = false;  // the input is still where it came from
@@ -163,6 +154,31 @@ std::string Reformat(std::string&& bytes, const Options& o) {
   std::string out = std::move(lines).TakeTextForm();
   if (o.lf) DropCarriageReturns(out);
   return out;
+}
+
+void WriteStandardOutput(std::string_view bytes);
+
+// The engine alone: it never fails on its input, so its output goes out in blocks as it is
+// made instead of being held whole (to -o still through a temporary file).
+void ReformatRawTo(std::string&& bytes, const Options& o) {
+  const bool human = o.mode == ReformatMode::HumanReadable;
+  const TextWriterJSONFormat style =
+      o.reformat.unquotedNames ? (human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact)
+                               : (human ? jsonHumanReadable : jsonCompact);
+  const std::size_t n = bytes.size();
+  bytes.append(8, '\0');  // the engine's working copy is the input itself
+  std::optional<AtomicFile> file;
+  if (o.output) file.emplace(*o.output);
+  if (n > 0) {
+    ReformatJSONBufferTo(bytes.data(), n, style, [&](const char* p, std::size_t len) {
+      if (file) {
+        file->Write({p, len});
+      } else {
+        WriteStandardOutput({p, len});
+      }
+    });
+  }
+  if (file) file->Commit();
 }
 
 void WriteStandardOutput(std::string_view bytes) {
@@ -188,7 +204,12 @@ int Run(int argc, char** argv) {
   }
   if (!o) return kExitDone;
   try {
-    std::string out = Reformat(ReadInput(*o), *o);
+    std::string input = ReadInput(*o);
+    if (o->raw && o->reformat.humanReadableEngine != HumanReadableEngine::DocumentTree) {
+      ReformatRawTo(std::move(input), *o);
+      return kExitDone;
+    }
+    std::string out = Reformat(std::move(input), *o);
     if (o->output) {
       WriteFileAtomically(*o->output, out);
     } else {

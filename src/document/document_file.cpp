@@ -121,10 +121,12 @@ std::string UserAnsiCodePage() {
     }
   }
   std::size_t cut = locale.find_first_of(".@");
-  std::string modifier = locale.find('@') != std::string::npos ? locale.substr(locale.find('@') + 1) : "";
+  std::string modifier =
+      locale.find('@') != std::string::npos ? locale.substr(locale.find('@') + 1) : "";
   std::string base = locale.substr(0, cut);
   std::string language = base.substr(0, base.find('_'));
-  std::string territory = base.find('_') != std::string::npos ? base.substr(base.find('_') + 1) : "";
+  std::string territory =
+      base.find('_') != std::string::npos ? base.substr(base.find('_') + 1) : "";
   if (language == "zh" && (territory == "TW" || territory == "HK" || territory == "MO")) {
     return "CP950";
   }
@@ -145,8 +147,10 @@ std::string DecodeText(std::string&& bytes, const std::string& ansiCodePage) {
     text::SanitizeUTF8(bytes);
     return std::move(bytes);
   }
-  if (n >= 2 && u[0] == 0xFF && u[1] == 0xFE) return DecodeUTF16(std::string_view(bytes).substr(2), true);
-  if (n >= 2 && u[0] == 0xFE && u[1] == 0xFF) return DecodeUTF16(std::string_view(bytes).substr(2), false);
+  if (n >= 2 && u[0] == 0xFF && u[1] == 0xFE)
+    return DecodeUTF16(std::string_view(bytes).substr(2), true);
+  if (n >= 2 && u[0] == 0xFE && u[1] == 0xFF)
+    return DecodeUTF16(std::string_view(bytes).substr(2), false);
   if (text::IsValidUTF8(bytes)) return std::move(bytes);
   return DecodeAnsi(bytes, ansiCodePage.empty() ? UserAnsiCodePage() : ansiCodePage);
 }
@@ -209,31 +213,25 @@ DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiC
   return DecodeDocument(ReadFileBytes(path), ansiCodePage);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(path) {
   // Write through a symbolic link to the file it names, not over the link.
-  std::string target = path;
   struct stat st;
   if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     if (char* real = realpath(path.c_str(), nullptr)) {
-      target = real;
+      target_ = real;
       std::free(real);
     }
   }
-  const bool exists = stat(target.c_str(), &st) == 0;
+  const bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) ThrowFileError("Cannot write", path, EISDIR);
 
-  std::size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + "/." + base + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) ThrowFileError("Cannot write", path, errno);
+  std::size_t slash = target_.rfind('/');
+  folder_ = slash == std::string::npos ? "." : target_.substr(0, slash == 0 ? 1 : slash);
+  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  temp_ = folder_ + "/." + base + ".XXXXXX";
+  fd_ = mkstemp(temp_.data());
+  if (fd_ < 0) ThrowFileError("Cannot write", path, errno);
 
-  auto fail = [&](int err) {
-    close(fd);
-    unlink(temp.c_str());
-    ThrowFileError("Cannot write", path, err);
-  };
   mode_t mode;
   if (exists) {
     mode = st.st_mode & 07777;
@@ -242,34 +240,64 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     umask(mask);
     mode = 0666 & ~mask;
   }
-  if (fchmod(fd, mode) != 0) fail(errno);
+  if (fchmod(fd_, mode) != 0) Fail(errno);
+}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) {
+    close(fd_);
+    unlink(temp_.c_str());
+  }
+}
+
+void AtomicFile::Fail(int err) {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  unlink(temp_.c_str());
+  ThrowFileError("Cannot write", path_, err);
+}
+
+void AtomicFile::Write(std::string_view bytes) {
+  if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
-    ssize_t w = write(fd, p, left);
+    ssize_t w = write(fd_, p, left);
     if (w < 0) {
       if (errno == EINTR) continue;
-      fail(errno);
+      Fail(errno);
     }
     p += w;
     left -= static_cast<std::size_t>(w);
   }
-  if (fsync(fd) != 0) fail(errno);
+}
+
+void AtomicFile::Commit() {
+  if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
+  if (fsync(fd_) != 0) Fail(errno);
+  int fd = fd_;
+  fd_ = -1;
   if (close(fd) != 0) {
     int err = errno;
-    unlink(temp.c_str());
-    ThrowFileError("Cannot write", path, err);
+    unlink(temp_.c_str());
+    ThrowFileError("Cannot write", path_, err);
   }
-  if (rename(temp.c_str(), target.c_str()) != 0) {
+  if (rename(temp_.c_str(), target_.c_str()) != 0) {
     int err = errno;
-    unlink(temp.c_str());
-    ThrowFileError("Cannot write", path, err);
+    unlink(temp_.c_str());
+    ThrowFileError("Cannot write", path_, err);
   }
-  int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dirFd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {  // best effort: the rename itself reaches the disk
     fsync(dirFd);
     close(dirFd);
   }
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  AtomicFile file(path);
+  file.Write(bytes);
+  file.Commit();
 }
 
 }  // namespace braceform

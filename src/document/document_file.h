@@ -33,8 +33,24 @@ std::string ReadFileBytes(const std::string& path);
 std::string ReadAllBytes(int fd, const std::string& name);
 DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiCodePage = {});
 
-// Writes bytes to a temporary file in the target's folder, flushes it and renames it over
-// the target, so that an existing file is never left damaged. Throws FileError.
+// A file written to a temporary file in the target's folder, flushed and renamed over the
+// target by Commit, so that an existing file is never left damaged. Without a Commit the
+// temporary file is removed. Throws FileError.
+class AtomicFile {
+ public:
+  explicit AtomicFile(const std::string& path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  [[noreturn]] void Fail(int err);
+  std::string path_, target_, folder_, temp_;
+  int fd_ = -1;
+};
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace braceform

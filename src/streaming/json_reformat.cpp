@@ -465,6 +465,16 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
   return result;
 }
 
+void ReformatJSONBufferTo(char* buffer, std::size_t length, TextWriterJSONFormat style,
+                          const std::function<void(const char*, std::size_t)>& sink) {
+  if (buffer == nullptr) return;
+  alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
+  TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
+  writer.SetSink(sink);
+  writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
+  writer.FlushFinal();
+}
+
 std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style) {
   if (text.empty()) return {};
   constexpr std::size_t kPadding = 16;

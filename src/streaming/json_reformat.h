@@ -1,6 +1,8 @@
 #pragma once
 // The one-pass streaming reformatter over UTF-8 bytes.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,5 +22,10 @@ std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style);
 // Same on a working copy that the walk may change: buffer[0..length) followed by at least
 // eight zero bytes (the text ends at its first zero byte). A null buffer gives the empty text.
 std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style);
+
+// The same output handed to sink in blocks as it is made, never held whole. What the sink
+// throws ends the walk and reaches the caller.
+void ReformatJSONBufferTo(char* buffer, std::size_t length, TextWriterJSONFormat style,
+                          const std::function<void(const char*, std::size_t)>& sink);
 
 }  // namespace braceform

@@ -130,6 +130,7 @@ void TextWriter::AddJSONEscape(const char* p, std::int64_t len) {
 
 char TextWriter::LastByte() const {
   if (pos_ > tempBuf_) return pos_[-1];
+  if (sink_) return lastSunk_;
   if (stream_.size() > initialStreamPosition_) return stream_.back();
   return 0;  // nothing written: no last byte
 }
@@ -148,6 +149,12 @@ void TextWriter::AddCRAndIndentSlow() {
 
 void TextWriter::WriteToStream(const char* block, std::size_t length) {
   if (onFlushToStream_) onFlushToStream_(block, length);
+  if (sink_) {
+    sink_(block, length);
+    lastSunk_ = block[length - 1];
+    totalFileSize_ += length;
+    return;
+  }
   if (length > stream_.capacity() - stream_.size()) {
     ReserveOutput(std::max(stream_.size() + length, 2 * stream_.capacity()));
   }

@@ -123,6 +123,10 @@ class TextWriter {
   }
   // Capacity hint for the stream, so a large output does not grow it step by step.
   void ReserveOutput(std::size_t bytes);
+  // Full blocks go to sink instead of the in-memory stream, so output of any size needs
+  // no more memory than the buffer. SetText then delivers nothing and CancelAll cannot
+  // take back what the sink has received.
+  void SetSink(std::function<void(const char*, std::size_t)> sink) { sink_ = std::move(sink); }
 
  private:
   void SetBuffer(char* aBuf, std::int32_t aBufSize);
@@ -141,6 +145,8 @@ class TextWriter {
   char* tempBuf_ = nullptr;
   std::unique_ptr<char[]> ownBuf_;  // empty while the buffer is the caller's
   std::function<void(const char*, std::size_t)> onFlushToStream_;
+  std::function<void(const char*, std::size_t)> sink_;
+  char lastSunk_ = 0;  // the last byte the sink received
   // 64-bit: input of more than 2 GiB could nest deeper than a 32-bit level counts.
   std::int64_t humanReadableLevel_ = 0;
 };

@@ -234,6 +234,37 @@ TEST(StreamingReformat, BufferEntryTakesNullAndWorksInPlace) {
   EXPECT_EQ(ReformatJSONBuffer(text, std::strlen(text), jsonHumanReadable), "{\r\n\t\"a\": 1\r\n}");
 }
 
+// Output handed out in blocks is the output held whole, in every style, across many
+// flushes of the writer's buffer and for input that stops the walk.
+TEST(StreamingReformat, OutputInBlocksEqualsTheWholeOutput) {
+  std::string big = "{\"list\":[";
+  for (int i = 0; i < 40000; ++i) {
+    big += i ? "," : "";
+    big +=
+        "{\"n\":" + std::to_string(i) + ",\"s\":\"v\\t" + std::to_string(i) + "\",\"a\":[[],{}]}";
+  }
+  big += "]}";
+  for (const std::string& text :
+       {big, big.substr(0, big.size() / 2), std::string("[1,{\"a\" 2}]")}) {
+    for (TextWriterJSONFormat style :
+         {jsonCompact, jsonHumanReadable, jsonUnquotedPropName, jsonUnquotedPropNameCompact}) {
+      SCOPED_TRACE(int(style));
+      std::string whole = text + std::string(8, '\0');
+      std::string pieces = whole;
+      std::string received;
+      int blocks = 0;
+      ReformatJSONBufferTo(pieces.data(), text.size(), style, [&](const char* p, std::size_t n) {
+        received.append(p, n);
+        ++blocks;
+      });
+      EXPECT_EQ(received, ReformatJSONBuffer(whole.data(), text.size(), style));
+      if (text.size() > 1000000) {
+        EXPECT_GT(blocks, 10);
+      }
+    }
+  }
+}
+
 // Nesting far deeper than any call stack could take, with the result computed independently.
 TEST(StreamingReformat, TenMillionLevels) {
   constexpr std::size_t kDepth = 10'000'000;

@@ -150,6 +150,22 @@ TEST(TextWriter, CRAndIndentKnowsTheLastByteAcrossFlushes) {
   EXPECT_EQ(Take(w), "\r\n\t\t");
 }
 
+TEST(TextWriter, SinkTakesTheBlocksAndKnowsTheLastByte) {
+  TextWriter w(nullptr, 64);
+  std::string sunk;
+  w.SetSink([&](const char* p, std::size_t n) { sunk.append(p, n); });
+  w.SetHumanReadableLevel(2);
+  w.AddCRAndIndent();
+  w.FlushToStream();
+  w.AddCRAndIndent();  // the TAB the sink received last still counts
+  w.Add('x');
+  w.FlushFinal();
+  EXPECT_EQ(sunk, "\r\n\t\tx");
+  std::string held;
+  w.SetText(held);
+  EXPECT_EQ(held, "");  // the sink had everything
+}
+
 TEST(TextWriter, IndentationWiderThanTheBufferIsLeftOut) {
   TextWriter w(nullptr, 40);
   w.SetHumanReadableLevel(38);
