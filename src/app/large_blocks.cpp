@@ -8,11 +8,17 @@
 
 #include "text/huge_pages.h"
 
+namespace {
+// Below this the hint cannot cover a whole huge page; checked here so that the many small
+// allocations do not pay a call.
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+}  // namespace
+
 void* operator new(std::size_t n) {
   if (n == 0) n = 1;
   for (;;) {
     if (void* p = std::malloc(n)) {
-      braceform::AdviseHugePages(p, n);  // ignores blocks of a few pages
+      if (n >= kLargeBlock) braceform::AdviseHugePages(p, n);
       return p;
     }
     std::new_handler handler = std::get_new_handler();

@@ -156,7 +156,16 @@ std::string Reformat(std::string&& bytes, const Options& o) {
   return out;
 }
 
-void WriteStandardOutput(std::string_view bytes);
+void WriteStandardOutput(std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t w = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(std::string("Cannot write standard output: ") + std::strerror(errno));
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(w));
+  }
+}
 
 // The engine alone: it never fails on its input, so its output goes out in blocks as it is
 // made instead of being held whole (to -o still through a temporary file).
@@ -179,17 +188,6 @@ void ReformatRawTo(std::string&& bytes, const Options& o) {
     });
   }
   if (file) file->Commit();
-}
-
-void WriteStandardOutput(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t w = write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      throw FileError(std::string("Cannot write standard output: ") + std::strerror(errno));
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(w));
-  }
 }
 
 int Run(int argc, char** argv) {

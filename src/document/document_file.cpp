@@ -276,17 +276,9 @@ void AtomicFile::Commit() {
   if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
   if (fsync(fd_) != 0) Fail(errno);
   int fd = fd_;
-  fd_ = -1;
-  if (close(fd) != 0) {
-    int err = errno;
-    unlink(temp_.c_str());
-    ThrowFileError("Cannot write", path_, err);
-  }
-  if (rename(temp_.c_str(), target_.c_str()) != 0) {
-    int err = errno;
-    unlink(temp_.c_str());
-    ThrowFileError("Cannot write", path_, err);
-  }
+  fd_ = -1;  // closed below whatever happens
+  if (close(fd) != 0) Fail(errno);
+  if (rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
   int dirFd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {  // best effort: the rename itself reaches the disk
     fsync(dirFd);
