@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 30
 GENERATOR  := -G Ninja
 JOBS       ?= $(shell nproc)
 
-.PHONY: all bootstrap build run test test-unit test-asan test-fuzz fuzz bench clean
+.PHONY: all bootstrap build build-werror run test test-unit test-quick test-asan test-fuzz fuzz-build fuzz bench clean
 
 all: build
 
@@ -17,6 +17,11 @@ build: bootstrap
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The tests build with warnings as errors.
+build-werror: bootstrap
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRACEFORM_WERROR=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
 run: build
 	$(BUILD)/src/app/braceform $(ARGS)
 
@@ -24,7 +29,7 @@ run: build
 test-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	  -DBRACEFORM_SANITIZE=ON -DBRACEFORM_GUI=OFF
+	  -DBRACEFORM_SANITIZE=ON -DBRACEFORM_GUI=OFF -DBRACEFORM_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
@@ -32,7 +37,7 @@ test-asan: bootstrap
 fuzz-build: bootstrap
 	cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	  -DBRACEFORM_FUZZ=ON -DBRACEFORM_GUI=OFF -DBRACEFORM_TESTS=OFF
+	  -DBRACEFORM_FUZZ=ON -DBRACEFORM_GUI=OFF -DBRACEFORM_TESTS=OFF -DBRACEFORM_WERROR=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # Short smoke run of every fuzz target.
@@ -44,8 +49,12 @@ fuzz: FUZZ_SECONDS = 600
 fuzz: fuzz-build
 	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-test-unit: build
+test-unit: build-werror
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# A quick local run: the full suite without the tests labelled slow.
+test-quick: build-werror
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE slow
 
 # The main suite runs last so that its summary closes the output.
 test: test-fuzz test-asan test-unit

@@ -19,7 +19,7 @@
 
 #include "app_form.h"
 #include "document/document_file.h"
-#include "editor.h"
+#include "editor/editor.h"
 #include "error_report.h"
 
 namespace {

@@ -22,12 +22,12 @@
 #include <string>
 
 #include "document/document_file.h"
-#include "editor.h"
+#include "editor/editor.h"
 #include "error_report.h"
-#include "find_dialog.h"
-#include "find_text.h"
+#include "dialogs/find_dialog.h"
+#include "dialogs/find_text.h"
 #include "i18n/translate.h"
-#include "json_lexer.h"
+#include "editor/json_lexer.h"
 #include "start_up.h"
 
 static void InitIconResources() { Q_INIT_RESOURCE(icons); }

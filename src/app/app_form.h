@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "reformat/document_lines.h"
+#include "document/document_lines.h"
 #include "reformat/pipeline.h"
 #include "version_info.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "text/huge_pages.h"
+#include "memory/huge_pages.h"
 
 namespace {
 // Below this the hint cannot cover a whole huge page; checked here so that the many small

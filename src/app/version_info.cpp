@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "version_record.h"
+#include "version/version_record.h"
 
 namespace braceform {
 

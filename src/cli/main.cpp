@@ -16,7 +16,7 @@
 #include "reformat/pipeline.h"
 #include "streaming/json_reformat.h"
 #include "tree/json_document.h"
-#include "version_record.h"
+#include "version/version_record.h"
 
 namespace braceform::cli {
 namespace {
@@ -175,7 +175,7 @@ void ReformatRawTo(std::string&& bytes, const Options& o) {
       o.reformat.unquotedNames ? (human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact)
                                : (human ? jsonHumanReadable : jsonCompact);
   const std::size_t n = bytes.size();
-  bytes.append(8, '\0');  // the engine's working copy is the input itself
+  bytes.append(kTextPadding, '\0');  // the engine's working copy is the input itself
   std::optional<AtomicFile> file;
   if (o.output) file.emplace(*o.output);
   if (n > 0) {

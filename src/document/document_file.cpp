@@ -9,9 +9,11 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <random>
 #include <utility>
 
-#include "text/huge_pages.h"
+#include "memory/huge_pages.h"
 #include "text/utf.h"
 
 namespace braceform {
@@ -20,6 +22,37 @@ namespace {
 [[noreturn]] void ThrowFileError(const char* verb, const std::string& path, int err) {
   throw FileError(std::string(verb) + " \"" + path + "\": " + std::strerror(err));
 }
+
+// An open file descriptor, closed when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// An iconv conversion, closed when it goes out of scope.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
 
 // --- UTF-16 -------------------------------------------------------------------------------
 
@@ -35,25 +68,23 @@ void ForEachUTF16CodePoint(std::string_view bytes, bool littleEndian, F&& f) {
   };
   for (std::size_t k = 0; k < units; ++k) {
     char32_t c = unit(k);
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      char32_t next = k + 1 < units ? unit(k + 1) : 0;
-      if (c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+    if (text::IsSurrogate(c)) {
+      const char32_t next = k + 1 < units ? unit(k + 1) : 0;
+      if (text::IsHighSurrogate(c) && text::IsLowSurrogate(next)) {
+        c = text::CombineSurrogates(c, next);
         ++k;
       } else {
-        c = 0xFFFD;
+        c = text::kReplacementCharacter;
       }
     }
     f(c);
   }
-  if (bytes.size() % 2) f(0xFFFD);
+  if (bytes.size() % 2) f(text::kReplacementCharacter);
 }
 
 std::string DecodeUTF16(std::string_view bytes, bool littleEndian) {
   std::size_t size = 0;
-  ForEachUTF16CodePoint(bytes, littleEndian, [&](char32_t c) {
-    size += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-  });
+  ForEachUTF16CodePoint(bytes, littleEndian, [&](char32_t c) { size += text::UTF8Length(c); });
   std::string out;
   out.reserve(size);
   ForEachUTF16CodePoint(bytes, littleEndian, [&](char32_t c) { text::AppendCodePoint(out, c); });
@@ -63,11 +94,12 @@ std::string DecodeUTF16(std::string_view bytes, bool littleEndian) {
 // --- ANSI code page -----------------------------------------------------------------------
 
 std::string DecodeAnsi(std::string_view bytes, const std::string& codePage) {
-  iconv_t cd = iconv_open("UTF-8", codePage.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
+  std::optional<Converter> converter(std::in_place, "UTF-8", codePage.c_str());
+  if (!converter->ok()) converter.emplace("UTF-8", "CP1252");
+  const iconv_t cd = converter->get();
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter at all: read it as Latin-1
+  if (!converter->ok()) {  // no converter at all: read it as Latin-1
     for (unsigned char b : bytes) text::AppendCodePoint(out, b);
     return out;
   }
@@ -84,12 +116,11 @@ std::string DecodeAnsi(std::string_view bytes, const std::string& codePage) {
     if (err == E2BIG) continue;
     // A byte the code page does not define (EILSEQ), or a lead byte cut off by the end of
     // the file (EINVAL): keep a visible U+FFFD and go on with the next byte.
-    text::AppendCodePoint(out, 0xFFFD);
+    text::AppendCodePoint(out, text::kReplacementCharacter);
     ++in;
     --inLeft;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(cd);
   return out;
 }
 
@@ -192,21 +223,11 @@ std::string ReadAllBytes(int fd, const std::string& name) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowFileError("Cannot open", path, errno);
+  Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) ThrowFileError("Cannot open", path, errno);
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    ThrowFileError("Cannot open", path, EISDIR);
-  }
-  try {
-    std::string data = ReadAllBytes(fd, path);
-    close(fd);
-    return data;
-  } catch (...) {
-    close(fd);
-    throw;
-  }
+  if (fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) ThrowFileError("Cannot open", path, EISDIR);
+  return ReadAllBytes(fd.get(), path);
 }
 
 DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiCodePage) {
@@ -228,19 +249,21 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(path) {
   std::size_t slash = target_.rfind('/');
   folder_ = slash == std::string::npos ? "." : target_.substr(0, slash == 0 ? 1 : slash);
   std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  temp_ = folder_ + "/." + base + ".XXXXXX";
-  fd_ = mkstemp(temp_.data());
-  if (fd_ < 0) ThrowFileError("Cannot write", path, errno);
-
-  mode_t mode;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
+  // Created as a new file would be (0666 less the umask, which the kernel applies), so
+  // the umask is never read: reading it means changing it for every thread.
+  std::random_device entropy;
+  std::uniform_int_distribution<int> letter(0, 35);
+  for (int attempt = 0; fd_ < 0; ++attempt) {
+    std::string suffix(6, '0');
+    for (char& c : suffix) {
+      const int k = letter(entropy);
+      c = static_cast<char>(k < 10 ? '0' + k : 'a' + k - 10);
+    }
+    temp_ = folder_ + "/." + base + "." + suffix;
+    fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && (errno != EEXIST || attempt == 100)) ThrowFileError("Cannot write", path, errno);
   }
-  if (fchmod(fd_, mode) != 0) Fail(errno);
+  if (exists && fchmod(fd_, st.st_mode & 07777) != 0) Fail(errno);
 }
 
 AtomicFile::~AtomicFile() {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "reformat/document_lines.h"
+#include "document/document_lines.h"
 
 namespace braceform {
 

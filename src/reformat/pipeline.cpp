@@ -4,9 +4,9 @@
 #include <memory>
 #include <stdexcept>
 
-#include "reformat/byte_scan.h"
+#include "memory/huge_pages.h"
 #include "streaming/json_reformat.h"
-#include "text/huge_pages.h"
+#include "text/byte_search.h"
 #include "text/utf.h"
 #include "tree/json_document.h"
 
@@ -29,7 +29,8 @@ struct WorkingCopy {
 };
 
 inline bool IsTypographicQuote(const char* s, std::size_t n, std::size_t j) {
-  return j + 2 < n && s[j] == '\xE2' && s[j + 1] == '\x80' && (s[j + 2] == '\x9C' || s[j + 2] == '\x9D');
+  return j + 2 < n && s[j] == '\xE2' && s[j + 1] == '\x80' &&
+         (s[j + 2] == '\x9C' || s[j + 2] == '\x9D');
 }
 
 // Position of the first typographic quote, or n.
@@ -51,7 +52,7 @@ std::size_t TurnTypographicQuotes(const char* s, std::size_t n, char* out) {
   enum { kOutside, kInPlain, kInTypographic } state = kOutside;
   std::size_t i = 0;
   while (true) {
-    std::size_t j = scan::FindFirstOf(s, n, i, '"', '\\', '\xE2');
+    std::size_t j = bytes::FindFirstOf(s, n, i, '"', '\\', '\xE2');
     if (o != s + i) std::memmove(o, s + i, j - i);
     o += j - i;
     if (j == n) break;
@@ -87,34 +88,16 @@ WorkingCopy BuildWorkingCopy(std::string_view text) {
   const char* s = text.data();
   const std::size_t n = text.size();
   WorkingCopy w;
-  w.data = std::make_unique_for_overwrite<char[]>(n + 8);
-  AdviseHugePages(w.data.get(), n + 8);
+  w.data = std::make_unique_for_overwrite<char[]>(n + kTextPadding);
+  AdviseHugePages(w.data.get(), n + kTextPadding);
   if (FindTypographicQuote(s, n) == n) {  // the usual case: one copy
     std::memcpy(w.data.get(), s, n);
     w.size = n;
   } else {
     w.size = TurnTypographicQuotes(s, n, w.data.get());
   }
-  std::memset(w.data.get() + w.size, 0, 8);
+  std::memset(w.data.get() + w.size, 0, kTextPadding);
   return w;
-}
-
-// Index of the first "//" at or after i, or n.
-std::size_t FindDoubleSlash(const char* s, std::size_t n, std::size_t i) {
-#ifdef __SSE2__
-  const __m128i slash = _mm_set1_epi8('/');
-  for (; i + 17 <= n; i += 16) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
-    unsigned bits = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, slash), _mm_cmpeq_epi8(b, slash))));
-    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
-  }
-#endif
-  for (; i + 1 < n; ++i) {
-    if (s[i] == '/' && s[i + 1] == '/') return i;
-  }
-  return n;
 }
 
 // Whether some line of a text form starts, after bytes up to 0x20, with "//". Most
@@ -123,7 +106,8 @@ std::size_t FindDoubleSlash(const char* s, std::size_t n, std::size_t i) {
 bool HasCommentLine(std::string_view text) {
   const char* s = text.data();
   const std::size_t n = text.size();
-  for (std::size_t j = FindDoubleSlash(s, n, 0); j < n; j = FindDoubleSlash(s, n, j + 1)) {
+  for (std::size_t j = bytes::FindDoubleSlash(s, n, 0); j < n;
+       j = bytes::FindDoubleSlash(s, n, j + 1)) {
     std::size_t k = j;
     while (k > 0 && s[k - 1] != '\n' && IsTrimmed(s[k - 1])) --k;
     if (k == 0 || s[k - 1] == '\n') return true;
@@ -186,7 +170,7 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
       n = TurnTypographicQuotes(text.data(), n, text.data());
     }
     text.resize(n);
-    text.append(8, '\0');
+    text.append(kTextPadding, '\0');
     result = ReformatJSONBuffer(text.data(), n, StreamingStyle(human, options.unquotedNames));
   } else if (!lines.Empty()) {  // the empty text gives the empty text
     WorkingCopy work = BuildWorkingCopy(lines.TextForm());

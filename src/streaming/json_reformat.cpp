@@ -6,13 +6,19 @@
 #include <new>
 #include <vector>
 
-#include "streaming/byte_search.h"
+#include "memory/huge_pages.h"
 #include "streaming/json_scan.h"
 #include "streaming/text_writer.h"
+#include "text/byte_search.h"
+#include "text/unicode.h"
 
 namespace braceform {
 namespace streaming {
 namespace {
+
+using bytes::IsBlankByte;
+using text::IsHighSurrogate;
+using text::IsLowSurrogate;
 
 enum : std::uint8_t {
   kScalarTerminator = 1,
@@ -48,7 +54,7 @@ inline bool Is(char c, std::uint8_t cls) {
 inline char* SkipBlanks(char* p, const char* readableEnd) {
   if (IsBlankByte(*p)) {
     ++p;
-    if (IsBlankByte(*p)) p = const_cast<char*>(SkipBlankRun(p + 1, readableEnd));
+    if (IsBlankByte(*p)) p = const_cast<char*>(bytes::SkipBlankRun(p + 1, readableEnd));
   }
   return p;
 }
@@ -71,28 +77,6 @@ inline long Hex4(const char* p) {
   }
   return v;
 }
-
-inline char* PutUTF8(char* d, unsigned long cp) {
-  if (cp < 0x80) {
-    *d++ = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *d++ = static_cast<char>(0xC0 | (cp >> 6));
-    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *d++ = static_cast<char>(0xE0 | (cp >> 12));
-    *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *d++ = static_cast<char>(0xF0 | (cp >> 18));
-    *d++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *d++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *d++ = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return d;
-}
-
-inline bool IsHighSurrogate(long v) { return v >= 0xD800 && v <= 0xDBFF; }
-inline bool IsLowSurrogate(long v) { return v >= 0xDC00 && v <= 0xDFFF; }
 
 // Decodes the escapes of a quoted name in place, from s (inside the name) to the closing
 // quote. Returns the closing quote and sets *nameEnd, or returns nullptr when the text
@@ -144,7 +128,7 @@ char* DecodeQuotedName(char* s, char** nameEnd) {
         if (v == 0) {
           *d++ = '?';
         } else if (!IsHighSurrogate(v) && !IsLowSurrogate(v)) {
-          d = PutUTF8(d, static_cast<unsigned long>(v));
+          d = text::EncodeUTF8(d, static_cast<char32_t>(v));
         } else {
           // Either half may come first. A surrogate that finds no other half becomes "?"
           // and the escape after it is read on its own.
@@ -153,8 +137,8 @@ char* DecodeQuotedName(char* s, char** nameEnd) {
               (IsLowSurrogate(v) && IsHighSurrogate(w))) {
             const long high = IsHighSurrogate(v) ? v : w;
             const long low = IsHighSurrogate(v) ? w : v;
-            d = PutUTF8(
-                d, 0x10000 + static_cast<unsigned long>((high - 0xD800) * 0x400 + (low - 0xDC00)));
+            d = text::EncodeUTF8(d, text::CombineSurrogates(static_cast<char32_t>(high),
+                                                            static_cast<char32_t>(low)));
             s += 6;
           } else {
             *d++ = '?';
@@ -184,7 +168,7 @@ inline NameScan ScanName(char* p, const char* readableEnd) {
   const char c = *p;
   if (c == '"') {
     char* start = p + 1;
-    char* stop = const_cast<char*>(FindQuoteBackslashOrControl(start, readableEnd));
+    char* stop = const_cast<char*>(bytes::FindQuoteBackslashOrControl(start, readableEnd));
     char* nameEnd = stop;
     char* close = stop;
     if (*stop == '"') {
@@ -289,7 +273,6 @@ bool IsBareMemberName(std::string_view name) {
 
 }  // namespace streaming
 
-using streaming::IsBlankByte;
 using streaming::SkipBlanks;
 
 char* TextWriter::AddJSONReformat(char* json, TextWriterJSONFormat format, char* endOfObject) {
@@ -343,7 +326,7 @@ value:
     case '"': {
       const char* q = p + 1;
       for (;;) {
-        q = streaming::FindQuoteBackslashOrZero(q, readableEnd);
+        q = bytes::FindQuoteBackslashOrZero(q, readableEnd);
         if (*q != '\\') break;
         if (q[1] == 0) {
           ++q;
@@ -453,8 +436,7 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
     writer.ReserveOutput(compact ? length + 64 : 2 * length + 64);
   } catch (const std::bad_alloc&) {
   }
-  // The caller guarantees eight zero bytes after the text.
-  writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
+  writer.AddJSONReformat(buffer, buffer + length + kTextPadding, style, nullptr);
   std::string result;
   writer.SetText(result, jsonCompact);
   // Malformed input can stop the walk early. Untouched reserve costs address space only,
@@ -471,24 +453,23 @@ void ReformatJSONBufferTo(char* buffer, std::size_t length, TextWriterJSONFormat
   alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
   TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
   writer.SetSink(sink);
-  writer.AddJSONReformat(buffer, buffer + length + 8, style, nullptr);
+  writer.AddJSONReformat(buffer, buffer + length + kTextPadding, style, nullptr);
   writer.FlushFinal();
 }
 
 std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style) {
   if (text.empty()) return {};
-  constexpr std::size_t kPadding = 16;
   constexpr std::size_t kStackCopy = 4096;
-  if (text.size() <= kStackCopy - kPadding) {
+  if (text.size() <= kStackCopy - kTextPadding) {
     char copy[kStackCopy];
     std::memcpy(copy, text.data(), text.size());
-    std::memset(copy + text.size(), 0, kPadding);
+    std::memset(copy + text.size(), 0, kTextPadding);
     return ReformatJSONBuffer(copy, text.size(), style);
   }
-  std::unique_ptr<char[]> copy(new char[text.size() + kPadding]);
-  AdviseHugePages(copy.get(), text.size() + kPadding);
+  std::unique_ptr<char[]> copy(new char[text.size() + kTextPadding]);
+  AdviseHugePages(copy.get(), text.size() + kTextPadding);
   std::memcpy(copy.get(), text.data(), text.size());
-  std::memset(copy.get() + text.size(), 0, kPadding);
+  std::memset(copy.get() + text.size(), 0, kTextPadding);
   return ReformatJSONBuffer(copy.get(), text.size(), style);
 }
 

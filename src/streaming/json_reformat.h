@@ -15,12 +15,17 @@ enum TextWriterJSONFormat : std::uint8_t {
   jsonUnquotedPropNameCompact = 3,
 };
 
+// The zero bytes the walk needs after a text it works on in place: it reads in blocks up to
+// them and stops at the first zero byte.
+inline constexpr std::size_t kTextPadding = 8;
+
 // Never fails on malformed input: returns what it could write. The empty text gives the
 // empty text. Only running out of memory throws (std::bad_alloc).
 std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style);
 
-// Same on a working copy that the walk may change: buffer[0..length) followed by at least
-// eight zero bytes (the text ends at its first zero byte). A null buffer gives the empty text.
+// Same on a working copy that the walk may change: buffer[0..length) followed by
+// kTextPadding zero bytes (the text ends at its first zero byte). A null buffer gives the empty
+// text.
 std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style);
 
 // The same output handed to sink in blocks as it is made, never held whole. What the sink

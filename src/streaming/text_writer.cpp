@@ -4,9 +4,7 @@
 #include <array>
 #include <string>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "memory/huge_pages.h"
 
 namespace braceform {
 namespace {
@@ -35,16 +33,8 @@ constexpr std::uint64_t kLargeBufferAfter = 41943040;
 // Constant-initialised: ready before any static constructor runs.
 const std::array<std::uint8_t, 256> kJSONEscape = MakeEscapeTable();
 
-std::unique_ptr<TextWriter> TextWriter::CreateOwnedStream(char* aBuf, std::int32_t aBufSize) {
-  return std::make_unique<TextWriter>(aBuf, aBufSize);
-}
-
-TextWriter::TextWriter(char* aBuf, std::int32_t aBufSize) {
-  // A new stream is empty, so the writer is attached at position 0.
-  initialStreamPosition_ = stream_.size();
-  totalFileSize_ = initialStreamPosition_;
-  SetBuffer(aBuf, aBufSize);
-}
+// The stream is new and empty, so the writer is attached at its start.
+TextWriter::TextWriter(char* aBuf, std::int32_t aBufSize) { SetBuffer(aBuf, aBufSize); }
 
 TextWriter::~TextWriter() = default;
 
@@ -131,7 +121,7 @@ void TextWriter::AddJSONEscape(const char* p, std::int64_t len) {
 char TextWriter::LastByte() const {
   if (pos_ > tempBuf_) return pos_[-1];
   if (sink_) return lastSunk_;
-  if (stream_.size() > initialStreamPosition_) return stream_.back();
+  if (!stream_.empty()) return stream_.back();
   return 0;  // nothing written: no last byte
 }
 
@@ -167,7 +157,7 @@ void TextWriter::FlushToStream() {
   if (k == 0) return;
   WriteToStream(tempBuf_, k);
   if (!flushToStreamNoAutoResize_) {
-    const std::uint64_t written = totalFileSize_ - initialStreamPosition_;
+    const std::uint64_t written = totalFileSize_;
     std::int32_t size = tempBufSize_;
     if (size < kGrowWhileBelow && written > 4 * static_cast<std::uint64_t>(size)) {
       size *= 2;
@@ -191,10 +181,9 @@ void TextWriter::FlushFinal() {
 
 void TextWriter::SetText(std::string& result, TextWriterJSONFormat reformat) {
   FlushFinal();
-  if (totalFileSize_ == initialStreamPosition_) {
+  if (totalFileSize_ == 0) {
     result.clear();
   } else {
-    // The stream was attached at its start, so its whole string is the output.
     result = std::move(stream_);
     stream_ = std::string();
   }
@@ -207,10 +196,8 @@ void TextWriter::SetText(std::string& result, TextWriterJSONFormat reformat) {
 }
 
 void TextWriter::CancelAll() {
-  if (totalFileSize_ != 0) {
-    stream_.resize(initialStreamPosition_);
-    totalFileSize_ = stream_.size();
-  }
+  stream_.clear();
+  totalFileSize_ = 0;
   pos_ = tempBuf_;
 }
 

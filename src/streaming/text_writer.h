@@ -12,7 +12,6 @@
 #include <string_view>
 
 #include "streaming/json_reformat.h"
-#include "text/huge_pages.h"
 
 namespace braceform {
 
@@ -32,7 +31,6 @@ class TextWriter {
   // A writer over a new, empty in-memory stream that it owns. With aBuf given the buffer
   // stays the caller's (aBufSize bytes); without it the writer allocates one.
   // Throws EWriterError for a size of 16 or less.
-  static std::unique_ptr<TextWriter> CreateOwnedStream(char* aBuf, std::int32_t aBufSize);
   TextWriter(char* aBuf, std::int32_t aBufSize);
   ~TextWriter();
   TextWriter(const TextWriter&) = delete;
@@ -138,7 +136,6 @@ class TextWriter {
   char* pos_ = nullptr;   // next free byte of the buffer
   char* bEnd_ = nullptr;  // flush threshold: buffer start + size - 16
   std::string stream_;    // the owned in-memory stream; its write position is its end
-  std::uint64_t initialStreamPosition_ = 0;
   std::uint64_t totalFileSize_ = 0;
   bool flushToStreamNoAutoResize_ = false;
   std::int32_t tempBufSize_ = 0;

@@ -6,7 +6,7 @@
 namespace braceform::text {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kReplacement = kReplacementCharacter;
 
 inline bool AllAscii8(const unsigned char* p) {
   std::uint64_t w;
@@ -83,9 +83,8 @@ std::u16string UTF8ToUTF16(std::string_view sv) {
     char32_t cp = DecodeOne(s, n, i, len, ok);
     i += len;
     if (cp >= 0x10000) {
-      cp -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      *o++ = HighSurrogateOf(cp);
+      *o++ = LowSurrogateOf(cp);
     } else {
       *o++ = static_cast<char16_t>(cp);
     }
@@ -94,53 +93,26 @@ std::u16string UTF8ToUTF16(std::string_view sv) {
   return out;
 }
 
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 void AppendUTF16AsUTF8(std::string& out, std::u16string_view s) {
   std::size_t n = s.size(), start = out.size();
   out.resize(start + n * 3);  // a unit never needs more than three bytes (a pair: four for two)
-  auto o = reinterpret_cast<unsigned char*>(out.data() + start);
+  char* o = out.data() + start;
   for (std::size_t i = 0; i < n; ++i) {
     char32_t c = s[i];
-    if (c < 0x80) { *o++ = static_cast<unsigned char>(c); continue; }
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-        ++i;
-        *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-        *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        continue;
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      continue;
+    }
+    if (IsSurrogate(c)) {
+      if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(s[i + 1])) {
+        c = CombineSurrogates(c, s[++i]);
+      } else {
+        c = kReplacement;
       }
-      c = kReplacement;
     }
-    if (c < 0x800) {
-      *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-      *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    } else {
-      *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-      *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-      *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    }
+    o = EncodeUTF8(o, c);
   }
-  out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
+  out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 std::string UTF16ToUTF8(std::u16string_view s) {

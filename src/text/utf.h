@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/unicode.h"
+
 namespace braceform::text {
 
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
@@ -24,8 +26,5 @@ void AppendUTF16AsUTF8(std::string& out, std::u16string_view s);
 // Replaces invalid sequences in place (same rule as UTF8ToUTF16); returns whether it
 // changed anything. Equivalent to UTF16ToUTF8(UTF8ToUTF16(s)) without the round trip.
 bool SanitizeUTF8(std::string& s);
-
-// Appends the UTF-8 form of one code point (callers pass valid scalar values).
-void AppendCodePoint(std::string& out, char32_t cp);
 
 }  // namespace braceform::text

@@ -1,17 +1,18 @@
 #include "tree/json_value.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
+#include "memory/huge_pages.h"
+#include "text/unicode.h"
+
 namespace braceform {
 
 namespace {
 
-inline unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+using text::FoldAscii;
 
 std::uint64_t FoldedHash(std::string_view s) {
   std::uint64_t h = 1469598103934665603ull;
@@ -180,7 +181,8 @@ void ObjectBuilder::Rehash(Level& level) {
 void ObjectBuilder::AddPair(std::string_view name, const JSONValue& value) {
   Level& level = levels_.back();
   const std::uint64_t hash = FoldedHash(name);
-  if (name.size() > UINT32_MAX) throw std::length_error("A member name of the document is too long");
+  if (name.size() > UINT32_MAX)
+    throw std::length_error("A member name of the document is too long");
   const std::size_t count = slots_.size() - level.begin;
   if (count >= UINT32_MAX - 1) throw std::length_error("An object of the document is too large");
   const std::uint32_t newSlot = static_cast<std::uint32_t>(count + 1);

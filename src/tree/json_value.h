@@ -9,8 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "text/huge_pages.h"
-
 namespace braceform {
 
 enum DataType : std::uint8_t {

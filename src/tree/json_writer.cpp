@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "memory/huge_pages.h"
 #include "tree/iso8601.h"
 #include "tree/json_error.h"
 #include "tree/wtf8.h"
@@ -110,10 +111,10 @@ struct WriteSink {
           *o++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
           p += 3;
         } else {
-          const char32_t cp = (((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
-                               ((p[2] & 0x3F) << 6) | (p[3] & 0x3F)) - 0x10000;
-          *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-          *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+          const char32_t cp =
+              ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+          *o++ = text::HighSurrogateOf(cp);
+          *o++ = text::LowSurrogateOf(cp);
           p += 4;
         }
       }
@@ -147,8 +148,8 @@ struct WriteSink {
           if (sizeof(Char) == 1 && utf8 && next - p == 3 && p[1] >= 0xA0) {
             if (wtf8::IsHighSurrogateSeq(p) && end - p >= 6 && wtf8::IsLowSurrogateSeq(p + 3)) {
               std::string cp;
-              wtf8::AppendCodePoint(cp, 0x10000 + ((wtf8::DecodeSurrogateSeq(p) - 0xD800) << 10) +
-                                            (wtf8::DecodeSurrogateSeq(p + 3) - 0xDC00));
+              wtf8::AppendCodePoint(cp, text::CombineSurrogates(wtf8::DecodeSurrogateSeq(p),
+                                                                wtf8::DecodeSurrogateSeq(p + 3)));
               Bytes(cp.data(), cp.size());
               next = p + 6;
             } else {
@@ -215,7 +216,8 @@ std::size_t JSONWriter::FormatFloat(char* out, double value) {
   char digits[18];
   digits[0] = sci[0];
   std::memcpy(digits + 1, sci + 2, 17);
-  const char* e = static_cast<const char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
+  const char* e =
+      static_cast<const char*>(std::memchr(sci, 'e', static_cast<std::size_t>(end - sci)));
   int exp10 = 0;
   std::from_chars(e[1] == '+' ? e + 2 : e + 1, end, exp10);
   int n = 15;

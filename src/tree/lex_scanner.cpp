@@ -1,12 +1,13 @@
 #include "tree/lex_scanner.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "tree/json_error.h"
 #include "tree/wtf8.h"
@@ -289,12 +290,12 @@ void LexGenerator::StoreRun(std::size_t p, std::size_t q) {
 void LexGenerator::AppendUnit(char32_t unit) {
   Materialize();
   const std::size_t n = own_.size();
-  if (unit >= 0xDC00 && unit <= 0xDFFF && n >= 3 &&
+  if (text::IsLowSurrogate(unit) && n >= 3 &&
       wtf8::IsHighSurrogateSeq(reinterpret_cast<const unsigned char*>(own_.data()) + n - 3)) {
     const char32_t high =
         wtf8::DecodeSurrogateSeq(reinterpret_cast<const unsigned char*>(own_.data()) + n - 3);
     own_.resize(n - 3);
-    wtf8::AppendCodePoint(own_, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+    wtf8::AppendCodePoint(own_, text::CombineSurrogates(high, unit));
     return;
   }
   wtf8::AppendCodePoint(own_, unit);

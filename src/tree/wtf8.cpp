@@ -1,12 +1,9 @@
 #include "tree/wtf8.h"
 
-#include "text/utf.h"
-#include "tree/json_value.h"
+#include "memory/huge_pages.h"
+#include "text/unicode.h"
 
 namespace braceform::wtf8 {
-
-// Surrogate code points take the same three-byte form as any other below U+10000.
-void AppendCodePoint(std::string& out, char32_t cp) { text::AppendCodePoint(out, cp); }
 
 std::string FromUTF16(std::u16string_view s) {
   // Sized first, then filled: one allocation for a text of any size.
@@ -17,8 +14,7 @@ std::string FromUTF16(std::u16string_view s) {
       bytes += 1;
     } else if (c < 0x800) {
       bytes += 2;
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-               s[i + 1] <= 0xDFFF) {
+    } else if (text::IsHighSurrogate(c) && i + 1 < s.size() && text::IsLowSurrogate(s[i + 1])) {
       bytes += 4;
       ++i;
     } else {
@@ -36,23 +32,10 @@ std::string FromUTF16(std::u16string_view s) {
       *o++ = static_cast<char>(c);
       continue;
     }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
+    if (text::IsHighSurrogate(c) && i + 1 < s.size() && text::IsLowSurrogate(s[i + 1])) {
+      c = text::CombineSurrogates(c, s[++i]);
     }
-    if (c < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (c >> 6));
-    } else {
-      if (c < 0x10000) {
-        *o++ = static_cast<char>(0xE0 | (c >> 12));
-      } else {
-        *o++ = static_cast<char>(0xF0 | (c >> 18));
-        *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      }
-      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    o = text::EncodeUTF8(o, c);
   }
   return out;
 }
@@ -65,9 +48,8 @@ std::string ToUTF8(std::string_view s) {
   while (p < end) {
     if (*p == 0xED && end - p >= 3 && p[1] >= 0xA0) {
       if (IsHighSurrogateSeq(p) && end - p >= 6 && IsLowSurrogateSeq(p + 3)) {
-        char32_t cp = 0x10000 + ((DecodeSurrogateSeq(p) - 0xD800) << 10) +
-                      (DecodeSurrogateSeq(p + 3) - 0xDC00);
-        AppendCodePoint(out, cp);
+        AppendCodePoint(out,
+                        text::CombineSurrogates(DecodeSurrogateSeq(p), DecodeSurrogateSeq(p + 3)));
         p += 6;
       } else {
         out.append("\xEF\xBF\xBD");

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/unicode.h"
+
 namespace braceform::wtf8 {
 
 // Valid surrogate pairs become one four-byte sequence, lone surrogates three bytes.
@@ -25,6 +27,6 @@ inline char16_t DecodeSurrogateSeq(const unsigned char* p) {
   return static_cast<char16_t>(0xD000 | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
 }
 // Appends one code point (surrogates included) in WTF-8.
-void AppendCodePoint(std::string& out, char32_t cp);
+using text::AppendCodePoint;
 
 }  // namespace braceform::wtf8

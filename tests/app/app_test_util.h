@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app_form.h"
-#include "editor.h"
+#include "editor/editor.h"
 #include "error_report.h"
 
 namespace braceform::testing {

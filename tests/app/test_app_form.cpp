@@ -20,7 +20,7 @@ std::string Joined(const Lines& lines) {
 }
 
 // Typographic quotes around the member name a.
-const char* kWorkedExample = "// config\r\n{\u201Ca\u201D:[1,2],\"b\":{}}";
+const char* kSampleDocument = "// config\r\n{\u201Ca\u201D:[1,2],\"b\":{}}";
 
 struct ReformatCase {
   const char* name;
@@ -33,9 +33,9 @@ void PrintTo(const ReformatCase& c, std::ostream* os) { *os << c.name; }
 
 class ReformatTest : public WindowTest, public ::testing::WithParamInterface<ReformatCase> {};
 
-TEST_P(ReformatTest, WorkedExampleThroughTheButtons) {
+TEST_P(ReformatTest, SampleDocumentThroughTheButtons) {
   const ReformatCase& c = GetParam();
-  editor()->insert(QString::fromUtf8(kWorkedExample));
+  editor()->insert(QString::fromUtf8(kSampleDocument));
   if (c.documentTree) form_->findChild<QAction*>("DocumentTree1")->trigger();
   form_->findChild<QPushButton*>(c.human ? "ButtonHuman" : "ButtonCompact")->click();
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
-#include "find_dialog.h"
+#include "dialogs/find_dialog.h"
 
 namespace braceform {
 namespace {

@@ -1,7 +1,7 @@
 // Window test (shared main with a QApplication); needs no QApplication itself.
 #include <gtest/gtest.h>
 
-#include "find_text.h"
+#include "dialogs/find_text.h"
 
 namespace braceform {
 namespace {

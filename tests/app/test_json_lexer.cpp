@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "json_lexer.h"
+#include "editor/json_lexer.h"
 
 namespace braceform {
 namespace {

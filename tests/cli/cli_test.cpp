@@ -4,28 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace braceform {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace braceform::testing;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
-// "↵" stands for CR LF and "⇥" for one TAB, as in the examples the cases come from.
+// "↵" stands for CR LF and "⇥" for one TAB, so that each case reads as the text it shows.
 std::string R(std::string s) {
   for (auto [mark, bytes] : {std::pair{"↵", "\r\n"}, std::pair{"⇥", "\t"}}) {
     for (std::size_t p; (p = s.find(mark)) != std::string::npos;) s.replace(p, 3, bytes);
@@ -38,16 +28,8 @@ struct Result {
   std::string out, err;
 };
 
-class Cli : public ::testing::Test {
+class Cli : public TempDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("braceform_cli_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Runs the tool with `args` (split at spaces; a stand-alone "@" is the input file) and
   // `input` both as that file and on standard input.
@@ -79,8 +61,6 @@ class Cli : public ::testing::Test {
     r.err = Slurp(err);
     return r;
   }
-
-  fs::path dir_;
 };
 
 struct EngineCase {
@@ -121,7 +101,7 @@ const EngineCase kEngineCases[] = {
     {"byte_order_mark", "--raw", "\xEF\xBB\xBF{}", "null"},
     {"block_comment", "--raw", "[1, /* c */ 2]", "[1,null"},
     {"line_comment", "--raw", "{\"a\":1, // c\r\n\"b\":2}", "{\"a\":1,"},
-    // The three worked examples.
+    // The three sample documents.
     {"example1", "--raw", "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}",
      "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}"},
     {"example1_human", "--raw --human", "{\"id\":7,\"tags\":[\"x\",\"y\"],\"meta\":{}}",

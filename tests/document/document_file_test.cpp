@@ -6,31 +6,21 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
 
 namespace braceform {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace braceform::testing;
 using Lines = std::vector<std::string>;
 
 Lines LinesOf(const DocumentLines& d) {
   Lines v;
   for (std::size_t i = 0; i < d.Count(); ++i) v.emplace_back(d.Line(i));
   return v;
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
 }
 
 struct DecodeCase {
@@ -96,21 +86,7 @@ TEST(UserAnsiCodePage, FromLocale) {
   }
 }
 
-class FileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("braceform_doc_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::size_t EntriesInDir() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
-  }
-  fs::path dir_;
-};
+using FileTest = TempDirTest;
 
 TEST_F(FileTest, ReadErrorsNameTheFileAndReason) {
   struct Case {

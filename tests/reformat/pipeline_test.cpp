@@ -82,7 +82,7 @@ TEST(ErrorReportText, FullStopOnlyAfterCharactersAboveIt) {
 // member name is written with typographic double quotes.
 const Lines kExample = {"// config", "{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}"};
 
-TEST(ReformatDocument, WorkedExample) {
+TEST(ReformatDocument, SampleDocument) {
   EXPECT_EQ(Reformat(kExample, kCompact), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
   EXPECT_EQ(Reformat(kExample, kHuman), (Lines{"{", "  \"a\": ", "  [", "    1,", "    2", "  ],",
                                           "  \"b\": {", "    }", "}"}));

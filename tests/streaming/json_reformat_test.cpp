@@ -83,7 +83,7 @@ void ExpectStyles(const std::vector<StyleCase>& cases) {
   }
 }
 
-TEST(StreamingReformat, WorkedExamples) {
+TEST(StreamingReformat, SampleDocuments) {
   const std::string one = R"({"id":7,"tags":["x","y"],"meta":{}})";
   const std::string two = R"([ 1, [2, "x"], {"y": null} ])";
   const std::string three = R"({a=1, 'b c': 2, "\u00e9\/": "\u00e9\/", "t\tab": 0x1F})";

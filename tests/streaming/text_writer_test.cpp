@@ -33,7 +33,7 @@ TEST(TextWriter, BufferOfSixteenBytesOrLessIsRefused) {
   } catch (const EWriterError& e) {
     EXPECT_STREQ(e.what(), "TextWriter.SetBuffer(size=16)");
   }
-  EXPECT_THROW(TextWriter::CreateOwnedStream(nullptr, -5), EWriterError);
+  EXPECT_THROW(TextWriter(nullptr, -5), EWriterError);
   TextWriter smallest(nullptr, 17);
   smallest.AddShort("0123456789abcdefghij");
   EXPECT_EQ(Take(smallest), "0123456789abcdefghij");

@@ -50,8 +50,8 @@ TEST(JSONDocument, SyntaxErrorCarriesLineAndColumn) {
   }
 }
 
-// The pipeline's worked example: comment line dropped, quotes replaced, joined with CR LF.
-TEST(JSONDocument, PipelineWorkedExample) {
+// The pipeline's sample document: comment line dropped, quotes replaced, joined with CR LF.
+TEST(JSONDocument, PipelineSampleDocument) {
   EXPECT_EQ(Indented("{\"a\":[1,2],\"b\":{}}\r\n"),
             Lines({"{", "  \"a\":  ", "  [", "1,", "2  ", "  ],", "  \"b\":  ", "  {", "  ",
                    "  }", "}"}));

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "reformat/document_lines.h"
+#include "document/document_lines.h"
 
 class QMenu;
 

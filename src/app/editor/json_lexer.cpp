@@ -1,4 +1,4 @@
-#include "json_lexer.h"
+#include "editor/json_lexer.h"
 
 #include <Qsci/qsciscintilla.h>
 

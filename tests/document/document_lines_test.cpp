@@ -1,4 +1,4 @@
-#include "reformat/document_lines.h"
+#include "document/document_lines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Times the document-tree engine on a file: parse + indented write, either through the
 // UTF-8 entry points or through UTF-16 with the conversions the pipeline makes.
-// Usage: tree_perf_driver FILE [utf8|utf16] > output
+// Usage: tree_timing FILE [utf8|utf16] > output
 #include <chrono>
 #include <cstdio>
 #include <fstream>

@@ -1,16 +1,16 @@
-#include "reformat/document_lines.h"
+#include "document/document_lines.h"
 
 #include <cstring>
 
-#include "reformat/byte_scan.h"
-#include "text/huge_pages.h"
+#include "memory/huge_pages.h"
+#include "text/byte_search.h"
 
 namespace braceform {
 
 DocumentLines DocumentLines::FromText(std::string_view text) { return FromText(text, false); }
 
 DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
-                                     DocumentLines* replaced) {
+                                      DocumentLines* replaced) {
   DocumentLines d;
   const char* s = text.data();
   const std::size_t n = text.size();
@@ -20,7 +20,7 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
   }
 
   // Size everything exactly first, so a large document costs one allocation per member.
-  scan::BreakCounts c = scan::CountBreaks(s, n);
+  bytes::BreakCounts c = bytes::CountBreaks(s, n);
   const char last = s[n - 1];
   const bool endsWithBreak = last == '\r' || last == '\n';
   std::size_t lines = c.cr + c.lf - c.crlf + (endsWithBreak ? 0 : 1);
@@ -37,9 +37,9 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
   char* o = out;
   std::size_t i = 0;
   d.starts_.push_back(0);
-  // One byte in gives at least one byte out, so while 16 bytes of input remain, 16 bytes
-  // may be stored at o: a block is stored whole and the part behind a break or a TAB is
-  // overwritten by what follows.
+  // One byte in gives at least one byte out, so the output has room for the rest of the
+  // input wherever o stands: the copy may store whole blocks past a break or a TAB, and
+  // what follows overwrites them.
   auto special = [&]() {
     if (s[i] == '\t') {  // indentation comes in runs
       do {
@@ -53,30 +53,10 @@ DocumentLines DocumentLines::FromText(std::string_view text, bool tabsToSpaces,
     i += (s[i] == '\r' && i + 1 < n && s[i + 1] == '\n') ? 2 : 1;
     if (i < n) d.starts_.push_back(static_cast<std::size_t>(o - out));
   };
-#ifdef __SSE2__
-  const __m128i vcr = _mm_set1_epi8('\r'), vlf = _mm_set1_epi8('\n'), vtab = _mm_set1_epi8(tab);
-  while (i + 16 <= n) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, vcr), _mm_cmpeq_epi8(v, vlf)),
-                             _mm_cmpeq_epi8(v, vtab));
-    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-    if (bits == 0) {
-      o += 16;
-      i += 16;
-      continue;
-    }
-    unsigned k = static_cast<unsigned>(std::countr_zero(bits));
+  while (i < n) {
+    const std::size_t k = bytes::CopyUntilAnyOf(s, i, n, o, '\r', '\n', tab);
     o += k;
     i += k;
-    special();
-  }
-#endif
-  while (i < n) {
-    std::size_t j = scan::FindFirstOf(s, n, i, '\r', '\n', tab);
-    std::memcpy(o, s + i, j - i);
-    o += j - i;
-    i = j;
     if (i < n) special();
   }
   if (!endsWithBreak) {
@@ -98,7 +78,7 @@ DocumentLines DocumentLines::FromText(std::string&& text, std::size_t begin, std
     if (replaced) DocumentLines().Swap(*replaced);
     return DocumentLines();
   }
-  scan::BreakCounts c = scan::CountBreaks(text.data() + begin, n);
+  bytes::BreakCounts c = bytes::CountBreaks(text.data() + begin, n);
   const char last = text[end - 1];
   const bool endsWithBreak = last == '\r' || last == '\n';
   const std::size_t lines = c.cr + c.lf - c.crlf + (endsWithBreak ? 0 : 1);
@@ -141,29 +121,10 @@ DocumentLines DocumentLines::FromText(std::string&& text, std::size_t begin, std
     buf[--w] = '\n';
     buf[--w] = '\r';
   };
-#ifdef __SSE2__
-  // While the gap w - r (what the bytes before r grow by) is at least a block, whole
-  // blocks can be stored: they land at or above r.
-  const __m128i vcr = _mm_set1_epi8('\r'), vlf = _mm_set1_epi8('\n'), vtab = _mm_set1_epi8(tab);
-  while (r >= 16 && w - r >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + r - 16));
-    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, vcr), _mm_cmpeq_epi8(v, vlf)),
-                             _mm_cmpeq_epi8(v, vtab));
-    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(buf + w - 16), v);
-    if (bits == 0) {
-      r -= 16;
-      w -= 16;
-      continue;
-    }
-    std::size_t after = static_cast<std::size_t>(std::countl_zero(bits)) - 16;  // bytes behind it
-    r -= after;
-    w -= after;
-    special(r - 1);
-  }
-#endif
+  // Whole blocks while the gap w - r (what the bytes before r grow by) allows them.
+  while (bytes::MoveBackUntilAnyOf(buf, r, w, '\r', '\n', tab)) special(r - 1);
   while (true) {
-    std::size_t j = scan::FindLastOf(buf, r, '\r', '\n', tab);
+    std::size_t j = bytes::FindLastOf(buf, r, '\r', '\n', tab);
     std::size_t segment = j == r ? 0 : j + 1;
     std::size_t len = r - segment;
     w -= len;

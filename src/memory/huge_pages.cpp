@@ -1,4 +1,4 @@
-#include "text/huge_pages.h"
+#include "memory/huge_pages.h"
 
 #include <cstdint>
 #if defined(__linux__)

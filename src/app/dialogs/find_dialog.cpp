@@ -1,4 +1,4 @@
-#include "find_dialog.h"
+#include "dialogs/find_dialog.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

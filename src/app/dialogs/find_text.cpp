@@ -1,4 +1,4 @@
-#include "find_text.h"
+#include "dialogs/find_text.h"
 
 #include <string>
 
