@@ -234,20 +234,10 @@ bool ISO8601Check(std::string_view data, std::int64_t& value, DataType& typ) {
   return true;
 }
 
-const std::vector<JSONDateTimeCheckCallBack>& JSONDateManager::Checks() {
-  static const std::vector<JSONDateTimeCheckCallBack> checks{&ISO8601Check};
-  return checks;
-}
-
-void JSONDateManager::Initialize() {
-  Checks();
-  Pattern();
-}
+void JSONDateManager::Initialize() { Pattern(); }
 
 bool JSONDateManager::Check(std::string_view data, std::int64_t& value, DataType& typ) {
-  for (JSONDateTimeCheckCallBack check : Checks())
-    if (check(data, value, typ)) return true;
-  return false;
+  return ISO8601Check(data, value, typ);
 }
 
 }  // namespace braceform

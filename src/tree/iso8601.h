@@ -4,23 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "tree/json_value.h"
 
 namespace braceform {
 
-using JSONDateTimeCheckCallBack = bool (*)(std::string_view data, std::int64_t& value,
-                                           DataType& typ);
-
-// The program-wide list of date checks; it holds the ISO 8601 check.
+// The program's date recognition: the ISO 8601 check is its only one.
 class JSONDateManager {
  public:
   static bool Check(std::string_view data, std::int64_t& value, DataType& typ);
-  static void Initialize();  // builds the list and the compiled pattern up front
-
- private:
-  static const std::vector<JSONDateTimeCheckCallBack>& Checks();
+  static void Initialize();  // compiles the pattern up front
 };
 
 // The ISO 8601 check: data is WTF-8; only ASCII text can be recognised.
