@@ -140,8 +140,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text = input.substr(0, input.find('\0'));  // the text ends at a zero byte
   const std::size_t n = text.size();
   std::string out[4];
+  braceform::ReformatStop stop[4];
   for (int style = 0; style < 4; ++style) {
-    out[style] = ReformatJSONText(input, static_cast<TextWriterJSONFormat>(style));
+    out[style] = ReformatJSONText(input, static_cast<TextWriterJSONFormat>(style), &stop[style]);
+    // Reading stops at the same byte whatever the style, and never beyond the text.
+    Check(stop[style].complete == stop[0].complete && stop[style].offset == stop[0].offset);
+    Check(stop[style].complete || stop[style].offset <= size);
     // Names may grow sixfold (a raw control byte becomes \u00XX) and gain quotes; one
     // unreadable value adds "null"; there are at most two line breaks per input byte, each
     // with at most one TAB per input byte.
@@ -151,6 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) Check(out[style].empty());
   }
   if (StrictJSON(text).IsContainerDocument()) {
+    // A well-formed document followed by nothing is read whole.
+    if (n == size) Check(stop[0].complete);
     const std::string& compact = out[0];
     Check(ReformatJSONText(compact, braceform::jsonCompact) == compact);
     for (int style = 1; style < 4; ++style) {

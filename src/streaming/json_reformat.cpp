@@ -245,6 +245,7 @@ inline ScalarValue ScanScalar(char* p, const char* readableEnd) {
     ++q;
   }
   r.terminator = *q;
+  r.terminatorAt = q;
   r.next = q[1] == 0 ? nullptr : q + 1;
   return r;
 }
@@ -278,6 +279,7 @@ using streaming::SkipBlanks;
 char* TextWriter::AddJSONReformat(char* json, TextWriterJSONFormat format, char* endOfObject) {
   if (json == nullptr) {
     if (endOfObject != nullptr) *endOfObject = 0;
+    stoppedAt_ = valueEnd_ = nullptr;
     return nullptr;
   }
   return AddJSONReformat(json, streaming::ReadableEndOf(json), format, endOfObject);
@@ -285,7 +287,8 @@ char* TextWriter::AddJSONReformat(char* json, TextWriterJSONFormat format, char*
 
 // One value, walked without recursion: the open containers live on an explicit stack of
 // one byte each, so the nesting depth is bounded by memory only. Any point where a nested
-// value reports no terminator ends the whole walk, which is why "stop" simply returns.
+// value reports no terminator ends the whole walk, which is why "stop" simply returns; each
+// such point first notes where reading stopped (kTextEnded: where the text ended).
 char* TextWriter::AddJSONReformat(char* json, const char* readableEnd, TextWriterJSONFormat format,
                                   char* endOfObject) {
   enum : std::uint8_t { kArray, kObject };
@@ -294,10 +297,15 @@ char* TextWriter::AddJSONReformat(char* json, const char* readableEnd, TextWrite
   std::vector<std::uint8_t> open;
   char* p = json;
   char t = 0;
+  const char* tAt = nullptr;  // where t stands
   if (endOfObject != nullptr) *endOfObject = 0;
+  stoppedAt_ = valueEnd_ = nullptr;
 
 value:
-  if (p == nullptr) return nullptr;
+  if (p == nullptr) {
+    stoppedAt_ = kTextEnded;
+    return nullptr;
+  }
   p = SkipBlanks(p, readableEnd);
   switch (*p) {
     case '[':
@@ -334,7 +342,10 @@ value:
         }
         q += 2;
       }
-      if (*q == 0) return nullptr;  // no closing quote: nothing is written for it
+      if (*q == 0) {  // no closing quote: nothing is written for it
+        stoppedAt_ = p;
+        return nullptr;
+      }
       AddNoJSONEscapeSmall(p, q + 1 - p, readableEnd);
       p = const_cast<char*>(q) + 1;
       goto terminator;
@@ -346,6 +357,18 @@ value:
       } else {
         AddNoJSONEscapeSmall(s.start, static_cast<std::int64_t>(s.length), readableEnd);
       }
+      if (s.terminator == 0) {
+        // The text ended before a terminator: what follows the written scalar is unread,
+        // unless it is only blanks after a whole value.
+        const char* unread = s.kind == streaming::ScalarKind::Failure ? p
+                             : s.kind == streaming::ScalarKind::Null  ? p + 4
+                                                                      : s.start + s.length;
+        unread = SkipBlanks(const_cast<char*>(unread), readableEnd);
+        if (*unread != 0 || !open.empty()) stoppedAt_ = unread;
+        tAt = unread;
+      } else {
+        tAt = s.terminatorAt;
+      }
       p = s.next;
       t = s.terminator;
       goto gotTerminator;
@@ -355,8 +378,10 @@ value:
 terminator:  // after an array, an object or a string
   if (p == nullptr) {
     t = 0;
+    tAt = kTextEnded;
   } else {
     p = SkipBlanks(p, readableEnd);
+    tAt = p;
     t = *p;
     if (t != 0) p = SkipBlanks(p + 1, readableEnd);
   }
@@ -364,9 +389,13 @@ terminator:  // after an array, an object or a string
 gotTerminator:
   if (open.empty()) {
     if (endOfObject != nullptr) *endOfObject = t;
+    valueEnd_ = tAt;
     return p;
   }
-  if (t == 0) return nullptr;
+  if (t == 0) {
+    if (stoppedAt_ == nullptr) stoppedAt_ = tAt;
+    return nullptr;
+  }
   if (open.back() == kArray) {
     if (t == ']') {
       open.pop_back();
@@ -389,13 +418,19 @@ gotTerminator:
 element:
   // The array looks for more text before its line break; the object writes its line break
   // first (above), so only a text that ends after a member's separator ends in a break.
-  if (p == nullptr) return nullptr;
+  if (p == nullptr) {
+    stoppedAt_ = kTextEnded;
+    return nullptr;
+  }
   if (lineBreaks) AddCRAndIndent();
   goto value;
 
 member : {
   const streaming::NameScan n = streaming::ScanName(p, readableEnd);
-  if (!n.name.ok) return nullptr;
+  if (!n.name.ok) {
+    stoppedAt_ = p == nullptr ? kTextEnded : SkipBlanks(p, readableEnd);
+    return nullptr;
+  }
   if (bareNames && streaming::IsBareMemberName({n.name.name, n.name.length})) {
     AddNoJSONEscapeSmall(n.name.name, static_cast<std::int64_t>(n.name.length), readableEnd);
   } else if (n.copyQuoted) {
@@ -424,8 +459,30 @@ closeObject:
   goto terminator;
 }
 
-std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style) {
-  if (buffer == nullptr) return {};
+namespace {
+
+ReformatStop StopOf(const TextWriter& writer, const char* buffer, std::size_t length) {
+  const char* at = writer.StoppedAt();
+  if (at == nullptr) {
+    at = writer.ValueEnd();
+    if (at == buffer + length) return {};
+  }
+  if (at == TextWriter::kTextEnded) {  // the text ended at its first zero byte
+    const void* zero = std::memchr(buffer, 0, length);
+    at = zero != nullptr ? static_cast<const char*>(zero) : buffer + length;
+    if (writer.StoppedAt() == nullptr && at == buffer + length) return {};
+  }
+  return {false, static_cast<std::size_t>(at - buffer)};
+}
+
+}  // namespace
+
+std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style,
+                               ReformatStop* stop) {
+  if (buffer == nullptr) {
+    if (stop != nullptr) *stop = {};
+    return {};
+  }
   alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
   TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
   // Compact output is about as long as its input; line breaks can nearly double it. Only
@@ -437,6 +494,7 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
   } catch (const std::bad_alloc&) {
   }
   writer.AddJSONReformat(buffer, buffer + length + kTextPadding, style, nullptr);
+  if (stop != nullptr) *stop = StopOf(writer, buffer, length);
   std::string result;
   writer.SetText(result, jsonCompact);
   // Malformed input can stop the walk early. Untouched reserve costs address space only,
@@ -448,29 +506,38 @@ std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONF
 }
 
 void ReformatJSONBufferTo(char* buffer, std::size_t length, TextWriterJSONFormat style,
-                          const std::function<void(const char*, std::size_t)>& sink) {
-  if (buffer == nullptr) return;
+                          const std::function<void(const char*, std::size_t)>& sink,
+                          ReformatStop* stop) {
+  if (buffer == nullptr) {
+    if (stop != nullptr) *stop = {};
+    return;
+  }
   alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
   TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
   writer.SetSink(sink);
   writer.AddJSONReformat(buffer, buffer + length + kTextPadding, style, nullptr);
   writer.FlushFinal();
+  if (stop != nullptr) *stop = StopOf(writer, buffer, length);
 }
 
-std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style) {
-  if (text.empty()) return {};
+std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style,
+                             ReformatStop* stop) {
+  if (text.empty()) {
+    if (stop != nullptr) *stop = {};
+    return {};
+  }
   constexpr std::size_t kStackCopy = 4096;
   if (text.size() <= kStackCopy - kTextPadding) {
     char copy[kStackCopy];
     std::memcpy(copy, text.data(), text.size());
     std::memset(copy + text.size(), 0, kTextPadding);
-    return ReformatJSONBuffer(copy, text.size(), style);
+    return ReformatJSONBuffer(copy, text.size(), style, stop);
   }
   std::unique_ptr<char[]> copy(new char[text.size() + kTextPadding]);
   AdviseHugePages(copy.get(), text.size() + kTextPadding);
   std::memcpy(copy.get(), text.data(), text.size());
   std::memset(copy.get() + text.size(), 0, kTextPadding);
-  return ReformatJSONBuffer(copy.get(), text.size(), style);
+  return ReformatJSONBuffer(copy.get(), text.size(), style, stop);
 }
 
 }  // namespace braceform

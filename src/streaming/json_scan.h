@@ -12,10 +12,11 @@ enum class ScalarKind : std::uint8_t { Failure, Null, True, False, Number };
 
 struct ScalarValue {
   ScalarKind kind = ScalarKind::Failure;
-  const char* start = nullptr;  // the bytes to copy for true, false and numbers
-  std::size_t length = 0;       // 0 for a number that runs up to the end of the text
-  char terminator = 0;          // "," ":" "]" "}" or 0 for none
-  char* next = nullptr;         // after the terminator, or nullptr
+  const char* start = nullptr;         // the bytes to copy for true, false and numbers
+  std::size_t length = 0;              // 0 for a number that runs up to the end of the text
+  char terminator = 0;                 // "," ":" "]" "}" or 0 for none
+  const char* terminatorAt = nullptr;  // where the terminator stands
+  char* next = nullptr;                // after the terminator, or nullptr
 };
 
 struct MemberName {

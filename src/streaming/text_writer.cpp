@@ -33,6 +33,11 @@ constexpr std::uint64_t kLargeBufferAfter = 41943040;
 // Constant-initialised: ready before any static constructor runs.
 const std::array<std::uint8_t, 256> kJSONEscape = MakeEscapeTable();
 
+namespace {
+const char kTextEndedMark = 0;
+}  // namespace
+const char* const TextWriter::kTextEnded = &kTextEndedMark;
+
 // The stream is new and empty, so the writer is attached at its start.
 TextWriter::TextWriter(char* aBuf, std::int32_t aBufSize) { SetBuffer(aBuf, aBufSize); }
 

@@ -111,6 +111,13 @@ class TextWriter {
   // ends at its first zero byte, followed by zero padding up to readableEnd).
   char* AddJSONReformat(char* json, const char* readableEnd, TextWriterJSONFormat format,
                         char* endOfObject);
+  // After AddJSONReformat: where it gave up when it could not finish the value (kTextEnded:
+  // where the text ended), else nullptr.
+  const char* StoppedAt() const { return stoppedAt_; }
+  // After a finished value: where its terminator stands, or the zero byte that ended the
+  // text.
+  const char* ValueEnd() const { return valueEnd_; }
+  static const char* const kTextEnded;
 
   std::int64_t HumanReadableLevel() const { return humanReadableLevel_; }
   void SetHumanReadableLevel(std::int64_t level) { humanReadableLevel_ = level; }
@@ -144,6 +151,8 @@ class TextWriter {
   std::function<void(const char*, std::size_t)> onFlushToStream_;
   std::function<void(const char*, std::size_t)> sink_;
   char lastSunk_ = 0;  // the last byte the sink received
+  const char* stoppedAt_ = nullptr;
+  const char* valueEnd_ = nullptr;
   // 64-bit: input of more than 2 GiB could nest deeper than a 32-bit level counts.
   std::int64_t humanReadableLevel_ = 0;
 };

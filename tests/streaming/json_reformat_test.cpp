@@ -265,6 +265,60 @@ TEST(StreamingReformat, OutputInBlocksEqualsTheWholeOutput) {
   }
 }
 
+// Where reading stopped: the first byte whose text is missing from the result, the same in
+// every style and through the block-wise entry.
+TEST(StreamingReformat, ReportsWhereReadingStopped) {
+  constexpr std::size_t kComplete = std::string::npos;
+  const struct {
+    std::string input;
+    std::size_t stop;
+  } cases[] = {
+      {"{\"a\":[1,2,{\"b\":tru}],\"c\":3}", 15},  // at "tru"
+      {"{\"a\":1}", kComplete},
+      {"{\"a\":1} \t\r\n", kComplete},
+      {"[]", kComplete},
+      {"\"s\"", kComplete},
+      {"true ", kComplete},
+      {"123 ", kComplete},
+      {"   ", kComplete},  // blanks only: the whole text was read
+      {"{\"a\":\"bc", 5},  // in a string: at its quote
+      {"[1,2", 3},         // in a number running to the end
+      {"123", 0},
+      {"{\"a\"", 1},       // after a name
+      {"{\"a\":", 5},      // after the colon: where the text ended
+      {"{\"a\": ", 6},
+      {"[1,", 3},
+      {"[true", 5},
+      {"[true x", 6},
+      {"[tru]", 1},
+      {"{} x", 3},  // text after the first value
+      {"{},", 2},
+      {"1,2", 1},
+      {"123 xyz", 4},
+      {std::string("{}\0{}", 5), 2},  // a zero byte ends the text early
+      {std::string("[1,\0]", 5), 3},
+  };
+  for (const auto& c : cases) {
+    for (TextWriterJSONFormat style :
+         {jsonCompact, jsonHumanReadable, jsonUnquotedPropName, jsonUnquotedPropNameCompact}) {
+      SCOPED_TRACE(c.input + " style " + std::to_string(int(style)));
+      ReformatStop stop;
+      ReformatJSONText(c.input, style, &stop);
+      EXPECT_EQ(stop.complete, c.stop == kComplete);
+      if (c.stop != kComplete) {
+        EXPECT_EQ(stop.offset, c.stop);
+      }
+
+      std::string padded = c.input + std::string(kTextPadding, '\0');
+      ReformatStop sunk;
+      ReformatJSONBufferTo(padded.data(), c.input.size(), style, [](const char*, std::size_t) {},
+                           &sunk);
+      EXPECT_EQ(sunk.complete, stop.complete);
+      EXPECT_EQ(sunk.offset, stop.offset);
+    }
+  }
+}
+
 // Nesting far deeper than any call stack could take, with the result computed independently.
 TEST(StreamingReformat, TenMillionLevels) {
   constexpr std::size_t kDepth = 10'000'000;
