@@ -85,9 +85,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "error report: %s\n", text.toUtf8().constData());
     failed = true;
   });
-  braceform::AppForm form({QStringLiteral("braceform")});
+  // The program's own context, but the save dialog answers at once and nothing is stored.
+  class BenchUi : public braceform::DesktopUiServices {
+   public:
+    explicit BenchUi(QString out) : out_(std::move(out)) {}
+    QString ChooseSaveFile(QWidget*, const QString&) override { return out_; }
+
+   private:
+    QString out_;
+  };
+  braceform::AppContext context = braceform::MakeAppContext({QStringLiteral("braceform")});
+  context.settings = std::make_shared<braceform::MemorySettingsStore>();
+  context.ui = std::make_shared<BenchUi>(QString::fromStdString(out));
+  braceform::AppForm form(context, {QStringLiteral("braceform")});
   form.timerParam()->stop();
-  form.SetSaveDialog([&](QWidget*, const QString&) { return QString::fromStdString(out); });
   form.resize(1000, 700);
   form.show();
   QApplication::processEvents();

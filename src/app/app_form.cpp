@@ -5,77 +5,37 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <string>
 
-#include "document/document_file.h"
-#include "editor/editor.h"
-#include "error_report.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/find_text.h"
-#include "i18n/translate.h"
+#include "document/document_file.h"
+#include "editor/editor.h"
 #include "editor/json_lexer.h"
-#include "start_up.h"
-
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+#include "error_report.h"
+#include "ui_helpers.h"
 
 namespace braceform {
 
 namespace {
 
-QIcon Icon(const char* themeName, const char* bundled) {
-  return QIcon::fromTheme(QString::fromLatin1(themeName),
-                          QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(bundled))));
-}
-
-QFont PixelFont(const char* family, double pixels) {
-  QFont font(QString::fromLatin1(family));
-  font.setPointSizeF(pixels * 72.0 / 96.0);
-  return font;
-}
-
 std::string FileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-QString Translated(const char* english) { return QString::fromStdString(TranslateText(english)); }
-
-QString RunFileDialog(QWidget* parent, const QString& lastName, QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(parent);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(QFileDialog::AnyFile);  // a missing file is the load's error to report
-  dialog.setNameFilters({QStringLiteral("JSON File (*.json)"), QStringLiteral("Any File (*)")});
-  dialog.setDefaultSuffix(QStringLiteral("json"));
-  if (!lastName.isEmpty()) dialog.selectFile(lastName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
-}
-
-void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                    const QString& text) {
-  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-  box.exec();
-}
-
-QPushButton* AddButton(QBoxLayout* layout, const char* name, const char* caption, QIcon icon,
+// The buttons of the two bars: 150 wide, fixed English captions.
+QPushButton* BarButton(QBoxLayout* layout, const char* name, const char* caption, QIcon icon,
                        int height) {
-  auto* button = new QPushButton(icon, QString::fromLatin1(caption));
-  button->setObjectName(QString::fromLatin1(name));
-  button->setFixedSize(150, height);
-  button->setIconSize(QSize(24, 24));
-  layout->addWidget(button);
-  return button;
+  return AddButton(layout, name, QString::fromLatin1(caption), icon, QSize(150, height));
 }
 
 }  // namespace
@@ -87,7 +47,7 @@ class AppForm::Busy {
   Busy(AppForm* form, const char* text) : form_(form) {
     form_->SetStatusText(QString::fromLatin1(text));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::processEvents();
+    ProcessPendingEventsOnce();
   }
   ~Busy() {
     form_->SetStatusText({});
@@ -100,39 +60,21 @@ class AppForm::Busy {
   AppForm* form_;
 };
 
-AppForm::AppForm(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), arguments_(arguments) {
-  InitIconResources();
-  openDialog_ = [](QWidget* p, const QString& last) {
-    return RunFileDialog(p, last, QFileDialog::AcceptOpen);
-  };
-  saveDialog_ = [](QWidget* p, const QString& last) {
-    return RunFileDialog(p, last, QFileDialog::AcceptSave);
-  };
-  messageBox_ = [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    ShowMessageBox(this, icon, caption, text);
-  };
+AppForm::AppForm(AppContext& context, const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), context_(context), arguments_(arguments) {
   FormCreate();
 }
 
 AppForm::~AppForm() = default;
 
 void AppForm::FormCreate() {
-  QString exePath = arguments_.isEmpty() ? QCoreApplication::applicationFilePath() : arguments_[0];
-  identity_ = ReadAppIdentity(exePath);
-  setWindowTitle(identity_.AppTitle);
+  setWindowTitle(identity().AppTitle);
   setAcceptDrops(true);
-
-  QString exeFolder = QCoreApplication::applicationDirPath();
-  QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  dataFolder_ =
-      ChooseDataFolder(exeFolder, userData, identity_.AppCompanyName, identity_.AppProductName);
 
   CreateLayout();
   CreateMenus();
   ApplyEditorSettings();
   documentLines_.Clear();
-  settings_ = OpenSettingsStore(dataFolder_ + QStringLiteral("settings.ini"));
 
   timerParam_ = new QTimer(this);
   timerParam_->setObjectName(QStringLiteral("TimerParam"));
@@ -155,11 +97,11 @@ void AppForm::CreateLayout() {
   top->setContentsMargins(3, 3, 0, 3);
   top->setSpacing(3);
   buttonLoad_ =
-      AddButton(top, "ButtonLoad", "Load JSON File...", Icon("document-open", "folder32"), 35);
+      BarButton(top, "ButtonLoad", "Load JSON File...", Icon("document-open", "folder32"), 35);
   buttonSave_ =
-      AddButton(top, "ButtonSave", "Save JSON File...", Icon("document-save", "floppy48"), 35);
-  buttonHuman_ = AddButton(top, "ButtonHuman", "Human Readable", Icon("go-next", "sign-right"), 35);
-  buttonCompact_ = AddButton(top, "ButtonCompact", "Compact", Icon("go-next", "sign-right"), 35);
+      BarButton(top, "ButtonSave", "Save JSON File...", Icon("document-save", "floppy48"), 35);
+  buttonHuman_ = BarButton(top, "ButtonHuman", "Human Readable", Icon("go-next", "sign-right"), 35);
+  buttonCompact_ = BarButton(top, "ButtonCompact", "Compact", Icon("go-next", "sign-right"), 35);
   top->addStretch(1);
   column->addWidget(panel2);
 
@@ -173,10 +115,10 @@ void AppForm::CreateLayout() {
   auto* bottom = new QHBoxLayout(panel1);
   bottom->setContentsMargins(3, 3, 3, 3);
   bottom->setSpacing(3);
-  button3_ = AddButton(bottom, "Button3", "Find...", Icon("edit-find", "Item9"), 34);
+  button3_ = BarButton(bottom, "Button3", "Find...", Icon("edit-find", "Item9"), 34);
   bottom->addStretch(1);
-  button1_ = AddButton(bottom, "Button1", "Send Feedback...", Icon("mail-send", "feedback"), 34);
-  button2_ = AddButton(bottom, "Button2", "About...", Icon("help-about", "about"), 34);
+  button1_ = BarButton(bottom, "Button1", "Send Feedback...", Icon("mail-send", "feedback"), 34);
+  button2_ = BarButton(bottom, "Button2", "About...", Icon("help-about", "about"), 34);
   column->addWidget(panel1);
   setCentralWidget(central);
 
@@ -334,7 +276,7 @@ void AppForm::ButtonCompactClick() { Reformat(ReformatMode::Compact); }
 // --- Loading and saving -------------------------------------------------------------
 
 void AppForm::ButtonLoadClick() {
-  QString name = openDialog_(this, openFileName_);
+  QString name = context_.ui->ChooseOpenFile(this, openFileName_);
   if (name.isEmpty()) return;
   openFileName_ = name;
   DosyaAc(name);
@@ -360,7 +302,7 @@ void AppForm::DosyaAc(const QString& fileName) {
 }
 
 void AppForm::ButtonSaveClick() {
-  QString name = saveDialog_(this, saveFileName_);
+  QString name = context_.ui->ChooseSaveFile(this, saveFileName_);
   if (name.isEmpty()) return;
   saveFileName_ = name;
   Busy busy(this, "Saving...");
@@ -481,7 +423,7 @@ void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
   int found =
       from > haystack.size() ? -1 : FindForward(haystack, text, static_cast<int>(from), matchCase);
   if (found < 0) {
-    messageBox_(QMessageBox::Warning, Translated("Find"), Translated("Text not found!"));
+    context_.ui->ShowMessage(this, QMessageBox::Warning, Translated("Find"), Translated("Text not found!"));
     editor_->SetSelection16(0, 0);
     return;
   }

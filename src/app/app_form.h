@@ -2,21 +2,18 @@
 // The main window. Controls and actions carry the window's layout names as object names
 // (Editor1, ButtonHuman, New1, ...), so tests and readers find them by those names.
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
+#include "app_context.h"
 #include "document/document_lines.h"
 #include "reformat/pipeline.h"
-#include "version_info.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QSettings;
 class QTimer;
 class QUrl;
 class QsciLexer;
@@ -33,14 +30,9 @@ class AppForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Runs a file dialog: the last name chosen in it comes in, the chosen name (empty when
-  // cancelled) goes out.
-  using FileDialogHook = std::function<QString(QWidget* parent, const QString& lastName)>;
-  using MessageBoxHook =
-      std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
-
-  // `arguments` as the program received them (argument 0 is the program).
-  explicit AppForm(const QStringList& arguments, QWidget* parent = nullptr);
+  // `context` outlives the window; `arguments` as the program received them (argument 0 is
+  // the program).
+  AppForm(AppContext& context, const QStringList& arguments, QWidget* parent = nullptr);
   ~AppForm() override;
 
   // Commands, named after their controls.
@@ -65,17 +57,15 @@ class AppForm : public QMainWindow {
 
   Editor* editor() const { return editor_; }
   DocumentLines& documentLines() { return documentLines_; }
-  const AppIdentity& identity() const { return identity_; }
-  const QString& dataFolder() const { return dataFolder_; }
+  AppContext& context() const { return context_; }
+  const AppIdentity& identity() const { return context_.identity; }
+  const QString& dataFolder() const { return context_.dataFolder; }
   QString StatusText() const;
   ReformatOptions Options() const;
   QTimer* timerParam() const { return timerParam_; }
 
-  // Test seams.
+  // Test seam.
   void SetSizeLimits(std::int64_t colouring, std::int64_t display);
-  void SetOpenDialog(FileDialogHook hook) { openDialog_ = std::move(hook); }
-  void SetSaveDialog(FileDialogHook hook) { saveDialog_ = std::move(hook); }
-  void SetMessageBox(MessageBoxHook hook) { messageBox_ = std::move(hook); }
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -97,18 +87,13 @@ class AppForm : public QMainWindow {
   // Accepts a drag of local files; returns whether it was one.
   bool AcceptFileDrag(QDropEvent* event);
 
+  AppContext& context_;
   QStringList arguments_;
-  AppIdentity identity_;
-  QString dataFolder_;
-  std::unique_ptr<QSettings> settings_;
   DocumentLines documentLines_;
   std::int64_t colouringLimit_ = kColouringLimit;
   std::int64_t displayLimit_ = kDisplayLimit;
   QString openFileName_;
   QString saveFileName_;
-  FileDialogHook openDialog_;
-  FileDialogHook saveDialog_;
-  MessageBoxHook messageBox_;
 
   Editor* editor_ = nullptr;
   QsciLexer* jsonHighlighter_ = nullptr;

@@ -1,4 +1,6 @@
-// Program entry: the start-up lock, the application object and the main window.
+// Program entry: the start-up lock, the application object, the context every window
+// shares, and the main window.
+#include "app_context.h"
 #include "app_form.h"
 #include "error_report.h"
 #include "start_up.h"
@@ -8,7 +10,9 @@ int main(int argc, char** argv) {
   braceform::Application app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("TARNVEX"));
   QCoreApplication::setApplicationName(QString::fromUtf8(braceform::kApplicationTitle));
-  braceform::AppForm form(QCoreApplication::arguments());
+  const QStringList arguments = QCoreApplication::arguments();
+  braceform::AppContext context = braceform::MakeAppContext(arguments);
+  braceform::AppForm form(context, arguments);
   form.show();
   return app.exec();
 }

@@ -12,11 +12,70 @@
 #include <string>
 #include <vector>
 
+#include "app_context.h"
 #include "app_form.h"
 #include "editor/editor.h"
 #include "error_report.h"
+#include "start_up.h"
 
 namespace braceform::testing {
+
+// The desktop as a test sees it: every box and dialog recorded, nothing shown, answers
+// given beforehand.
+class FakeUi : public UiServices {
+ public:
+  struct Box {
+    QMessageBox::Icon icon;
+    QString caption, text;
+    QStringList buttons;  // empty for a message box
+  };
+
+  QString ChooseOpenFile(QWidget*, const QString& lastName) override {
+    openLastNames.push_back(lastName);
+    if (onOpenDialog) onOpenDialog();
+    return nextOpenName;
+  }
+  QString ChooseSaveFile(QWidget*, const QString& lastName) override {
+    saveLastNames.push_back(lastName);
+    return nextSaveName;
+  }
+  void ShowMessage(QWidget*, QMessageBox::Icon icon, const QString& caption,
+                   const QString& text) override {
+    boxes.push_back({icon, caption, text, {}});
+  }
+  int Ask(QWidget*, QMessageBox::Icon icon, const QString& caption, const QString& text,
+          const QStringList& buttons, int) override {
+    boxes.push_back({icon, caption, text, buttons});
+    return nextAnswer;
+  }
+  bool OpenUrl(const QUrl& url) override {
+    opened.push_back(url);
+    return openSucceeds;
+  }
+  void Beep() override { ++beeps; }
+
+  std::vector<Box> boxes;
+  std::vector<QUrl> opened;
+  int beeps = 0;
+  QString nextOpenName, nextSaveName;
+  QStringList openLastNames, saveLastNames;
+  std::function<void()> onOpenDialog;  // runs inside the open dialog
+  int nextAnswer = -1;
+  bool openSucceeds = true;
+};
+
+// A context as the program makes it, but with a temporary data folder, an in-memory
+// settings store and the fake desktop.
+inline AppContext MakeTestContext(const QString& dataFolder, std::shared_ptr<FakeUi> ui) {
+  AppContext context;
+  context.exePath = QCoreApplication::applicationFilePath();
+  context.identity = ReadAppIdentity(context.exePath);
+  context.dataFolder = dataFolder.endsWith('/') ? dataFolder : dataFolder + '/';
+  context.settingsFile = OpenSettingsStore(context.dataFolder + QStringLiteral("settings.ini"));
+  context.settings = std::make_shared<MemorySettingsStore>();
+  context.ui = std::move(ui);
+  return context;
+}
 
 inline std::string ReadBytes(const QString& path) {
   QFile f(path);
@@ -37,10 +96,7 @@ class WindowTest : public ::testing::Test {
     QString caption, text, statusAtReport;
     bool busyCursorAtReport;
   };
-  struct Box {
-    QMessageBox::Icon icon;
-    QString caption, text;
-  };
+  using Box = FakeUi::Box;
 
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
@@ -52,24 +108,16 @@ class WindowTest : public ::testing::Test {
   }
   void TearDown() override {
     form_.reset();
+    context_.reset();
     SetErrorReporter({});
   }
 
   void MakeForm(const QStringList& args) {
-    form_ = std::make_unique<AppForm>(args);
+    form_.reset();
+    ui_ = std::make_shared<FakeUi>();
+    context_ = std::make_unique<AppContext>(MakeTestContext(dir_.path(), ui_));
+    form_ = std::make_unique<AppForm>(*context_, args);
     form_->timerParam()->stop();  // tests fire it themselves unless they need the timer
-    form_->SetOpenDialog([this](QWidget*, const QString& last) {
-      openDialogLastNames_.push_back(last);
-      return nextOpenName_;
-    });
-    form_->SetSaveDialog([this](QWidget*, const QString& last) {
-      saveDialogLastNames_.push_back(last);
-      return nextSaveName_;
-    });
-    form_->SetMessageBox(
-        [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-          boxes_.push_back({icon, caption, text});
-        });
   }
 
   // Through the button, so that errors reach the application-wide report.
@@ -80,7 +128,7 @@ class WindowTest : public ::testing::Test {
 
   // Saves through the button into `name` and returns the bytes written.
   std::string SaveAs(const QString& name) {
-    nextSaveName_ = Path(name);
+    ui_->nextSaveName = Path(name);
     Click("ButtonSave");
     return ReadBytes(Path(name));
   }
@@ -93,11 +141,10 @@ class WindowTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
+  std::shared_ptr<FakeUi> ui_;
+  std::unique_ptr<AppContext> context_;
   std::unique_ptr<AppForm> form_;
   std::vector<Report> reports_;
-  std::vector<Box> boxes_;
-  QString nextOpenName_, nextSaveName_;
-  QStringList openDialogLastNames_, saveDialogLastNames_;
 };
 
 }  // namespace braceform::testing

@@ -2,6 +2,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest/QTest>
@@ -78,6 +79,26 @@ TEST_F(WindowTest, ReformatShowsProgressThenRestores) {
   EXPECT_EQ(form_->StatusText(), "");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(editor()->Text(), "[1,2]\r\n");
+}
+
+// A click queued before a long operation runs after it, not inside its one processing of
+// pending events.
+TEST_F(WindowTest, QueuedClickWaitsForTheRunningCommand) {
+  editor()->insert(QStringLiteral("[1, 2]"));
+  QStringList statusAtOpen;
+  ui_->onOpenDialog = [&] { statusAtOpen << form_->StatusText(); };
+  auto* load = form_->findChild<QPushButton*>("ButtonLoad");
+  const QPointF at(10, 10);
+  QCoreApplication::postEvent(load, new QMouseEvent(QEvent::MouseButtonPress, at,
+                                                    load->mapToGlobal(at), Qt::LeftButton,
+                                                    Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(load, new QMouseEvent(QEvent::MouseButtonRelease, at,
+                                                    load->mapToGlobal(at), Qt::LeftButton,
+                                                    Qt::NoButton, Qt::NoModifier));
+  form_->ButtonHumanClick();
+  EXPECT_TRUE(statusAtOpen.isEmpty());
+  QApplication::processEvents();
+  EXPECT_EQ(statusAtOpen, QStringList{QString()});  // the load ran once, afterwards
 }
 
 TEST_F(WindowTest, ReformatIsOneUndoStep) {
@@ -164,9 +185,9 @@ TEST_F(WindowTest, FailedLoadKeepsThePreviousDocument) {
     SCOPED_TRACE(name);
     reports_.clear();
     form_->findChild<QPushButton*>("ButtonLoad")->click();  // dialog cancelled: nothing
-    nextOpenName_ = Path(name);
+    ui_->nextOpenName = Path(name);
     form_->findChild<QPushButton*>("ButtonLoad")->click();
-    nextOpenName_.clear();
+    ui_->nextOpenName.clear();
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0].caption, "Braceform");
     EXPECT_FALSE(reports_[0].text.isEmpty());
@@ -176,7 +197,7 @@ TEST_F(WindowTest, FailedLoadKeepsThePreviousDocument) {
     EXPECT_EQ(DocumentLinesOf(), linesBefore);
   }
   // The open dialog starts from the name chosen last time.
-  EXPECT_EQ(openDialogLastNames_.last(), Path("missing.json"));
+  EXPECT_EQ(ui_->openLastNames.last(), Path("missing.json"));
 }
 
 TEST_F(WindowTest, SizeThresholds) {
@@ -220,17 +241,17 @@ TEST_F(WindowTest, SaveReplacesWholeFileAndReportsFailure) {
   WriteBytes(Path("target.json"), std::string(1000, 'x'));
   editor()->insert(QStringLiteral("[]"));
   EXPECT_EQ(SaveAs("target.json"), "[]");
-  nextSaveName_.clear();  // cancelled: nothing happens
+  ui_->nextSaveName.clear();  // cancelled: nothing happens
   Click("ButtonSave");
   EXPECT_EQ(ReadBytes(Path("target.json")), "[]");
   EXPECT_TRUE(reports_.empty());
 
-  nextSaveName_ = Path("no-such-folder/x.json");
+  ui_->nextSaveName = Path("no-such-folder/x.json");
   Click("ButtonSave");
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0].statusAtReport, "");
   EXPECT_EQ(editor()->Text(), "[]");
-  EXPECT_EQ(saveDialogLastNames_.last(), Path("target.json"));  // a cancel keeps the last name
+  EXPECT_EQ(ui_->saveLastNames.last(), Path("target.json"));  // a cancel keeps the last name
 }
 
 // --- Command line and drops ---------------------------------------------------------------
@@ -265,7 +286,8 @@ TEST_F(WindowTest, CommandLine) {
 
 TEST_F(WindowTest, CommandLineFileOpensByTheOneShotTimer) {
   WriteBytes(Path("timed.json"), "[3]");
-  form_ = std::make_unique<AppForm>(QStringList{QStringLiteral("braceform"), Path("timed.json")});
+  form_ = std::make_unique<AppForm>(*context_,
+                                    QStringList{QStringLiteral("braceform"), Path("timed.json")});
   EXPECT_TRUE(form_->timerParam()->isActive());
   EXPECT_EQ(form_->timerParam()->interval(), 100);
   EXPECT_EQ(form_->editor()->Text(), "");

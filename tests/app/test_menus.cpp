@@ -124,15 +124,15 @@ TEST_F(WindowTest, ExitEndsTheLoopWithoutQuestion) {
   watchdog.start(5000);
   EXPECT_EQ(QCoreApplication::exec(), 0);
   EXPECT_FALSE(timedOut);
-  EXPECT_TRUE(boxes_.empty());
+  EXPECT_TRUE(ui_->boxes.empty());
 }
 
 TEST_F(WindowTest, MenuLoadAndSaveClickTheButtons) {
   WriteBytes(Path("m.json"), "[7]");
-  nextOpenName_ = Path("m.json");
+  ui_->nextOpenName = Path("m.json");
   form_->findChild<QAction*>("LoadJSONFile1")->trigger();
   EXPECT_EQ(editor()->Text(), "[7]");
-  nextSaveName_ = Path("n.json");
+  ui_->nextSaveName = Path("n.json");
   form_->findChild<QAction*>("SaveJSONFile1")->trigger();
   EXPECT_EQ(ReadBytes(Path("n.json")), "[7]\r\n");
 }
@@ -150,26 +150,26 @@ TEST_F(WindowTest, FindForwardWrapsOnlyThroughTheMessage) {
     std::int64_t start;  // -1: not found
   } steps[] = {{false, 3}, {false, 11}, {false, -1}, {false, 3}, {true, 11}, {true, -1}};
   for (const Step& s : steps) {
-    boxes_.clear();
+    ui_->boxes.clear();
     form_->FindDialog1Find(QStringLiteral("abc"), s.matchCase);
     if (s.start < 0) {
-      ASSERT_EQ(boxes_.size(), 1u);
-      EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
-      EXPECT_EQ(boxes_[0].caption, "Find");
-      EXPECT_EQ(boxes_[0].text, "Text not found!");
+      ASSERT_EQ(ui_->boxes.size(), 1u);
+      EXPECT_EQ(ui_->boxes[0].icon, QMessageBox::Warning);
+      EXPECT_EQ(ui_->boxes[0].caption, "Find");
+      EXPECT_EQ(ui_->boxes[0].text, "Text not found!");
       EXPECT_EQ(editor()->SelStart(), 0);
       EXPECT_EQ(editor()->SelLength(), 0);
     } else {
-      EXPECT_TRUE(boxes_.empty());
+      EXPECT_TRUE(ui_->boxes.empty());
       EXPECT_EQ(editor()->SelStart(), s.start);
       EXPECT_EQ(editor()->SelLength(), 3);
     }
   }
   // A selection that ends at the very end of the text finds nothing.
-  boxes_.clear();
+  ui_->boxes.clear();
   editor()->SetSelection16(11, 3);
   form_->FindDialog1Find(QStringLiteral("x"), false);
-  EXPECT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(ui_->boxes.size(), 1u);
 }
 
 TEST_F(WindowTest, FindButtonOpensModelessDialog) {
