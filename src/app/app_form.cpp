@@ -141,6 +141,8 @@ void AppForm::CreateLayout() {
   connect(buttonHuman_, &QPushButton::clicked, this, guard(&AppForm::ButtonHumanClick));
   connect(buttonCompact_, &QPushButton::clicked, this, guard(&AppForm::ButtonCompactClick));
   connect(button3_, &QPushButton::clicked, this, guard(&AppForm::Button3Click));
+  connect(button1_, &QPushButton::clicked, this, guard(&AppForm::Button1Click));
+  connect(button2_, &QPushButton::clicked, this, guard(&AppForm::Button2Click));
 
   // Client area 675 x 394 below the menu bar, centred.
   resize(675, 394 + menuBar()->sizeHint().height());
@@ -152,15 +154,17 @@ std::function<void()> AppForm::Command(void (AppForm::*handler)()) {
   return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
 }
 
+QAction* AppForm::AddItem(QMenu* menu, const char* name, const char* caption,
+                          void (AppForm::*handler)()) {
+  QAction* action = menu->addAction(QString::fromLatin1(caption));
+  action->setObjectName(QString::fromLatin1(name));
+  connect(action, &QAction::triggered, this, Command(handler));
+  return action;
+}
+
 void AppForm::CreateMenus() {
-  auto guard = [this](void (AppForm::*handler)()) { return Command(handler); };
-  auto add = [this, &guard](QMenu* menu, const char* name, const char* caption,
-                            void (AppForm::*handler)()) {
-    QAction* action = menu->addAction(QString::fromLatin1(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, guard(handler));
-    return action;
-  };
+  auto add = [this](QMenu* menu, const char* name, const char* caption,
+                    void (AppForm::*handler)()) { return AddItem(menu, name, caption, handler); };
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("File1"));
@@ -207,6 +211,8 @@ void AppForm::CreateMenus() {
   wordWrap1_->setCheckable(true);
   convertTabstoSpaces1_->setChecked(true);
 
+  CreateHelpMenu();
+
   popupMenu1_ = new QMenu(this);
   popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
   auto addEdit = [this](const char* name, const char* caption, auto slot) {
@@ -225,6 +231,30 @@ void AppForm::CreateMenus() {
   popupMenu1_->addSeparator();
   addEdit("SelectAll1", "Select All", [](Editor* e) { e->selectAll(true); });
   editor_->SetPopupMenu(popupMenu1_);
+}
+
+void AppForm::CreateHelpMenu() {
+  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  help->setObjectName(QStringLiteral("Help1"));
+  QAction* onlineHelp = AddItem(help, "Help2", "Online Help", &AppForm::Help2Click);
+  onlineHelp->setShortcut(Qt::Key_F1);
+  onlineHelp->setIcon(Icon("help-browser", "help"));
+  help->addSeparator()->setObjectName(QStringLiteral("N3"));
+  updateNotifications1_ = AddItem(help, "UpdateNotifications1", "Update Notifications",
+                                  &AppForm::UpdateNotifications1Click);
+  updateNotifications1_->setCheckable(true);
+  updateNotifications1_->setChecked(true);
+  updateNotifications1_->setEnabled(false);  // until the update check has finished
+  QAction* bar = help->addSeparator();
+  bar->setObjectName(QStringLiteral("UpdateNotificationsBar"));
+  bar->setVisible(false);
+  language1_ = AddItem(help, "Language1", "Language...", &AppForm::Language1Click);
+  language1_->setIcon(Icon("preferences-desktop-locale", "flag"));
+  sendFeedback1_ =
+      AddItem(help, "SendFeedback1", "Send &Feedback...", &AppForm::SendFeedback1Click);
+  sendFeedback1_->setIcon(Icon("mail-send", "feedback"));
+  about1_ = AddItem(help, "About1", "&About...", &AppForm::About1Click);
+  about1_->setIcon(Icon("help-about", "about"));
 }
 
 void AppForm::ApplyEditorSettings() {
@@ -423,12 +453,31 @@ void AppForm::FindDialog1Find(const QString& text, bool matchCase) {
   int found =
       from > haystack.size() ? -1 : FindForward(haystack, text, static_cast<int>(from), matchCase);
   if (found < 0) {
-    context_.ui->ShowMessage(this, QMessageBox::Warning, Translated("Find"), Translated("Text not found!"));
+    context_.ui->ShowMessage(this, QMessageBox::Warning, Translated("Find"),
+                             Translated("Text not found!"));
     editor_->SetSelection16(0, 0);
     return;
   }
   editor_->setFocus();
   editor_->SetSelection16(found, text.size());
 }
+
+// --- Help menu ----------------------------------------------------------------------
+
+// Failures are not reported: there may simply be no browser.
+void AppForm::Help2Click() {
+  context_.ui->OpenUrl(QUrl(OnlineHelpAddress(identity().AppProductName)));
+}
+
+void AppForm::UpdateNotifications1Click() {}
+
+void AppForm::Language1Click() {}
+
+void AppForm::SendFeedback1Click() {}
+
+void AppForm::About1Click() {}
+
+void AppForm::Button1Click() { sendFeedback1_->trigger(); }
+void AppForm::Button2Click() { about1_->trigger(); }
 
 }  // namespace braceform

@@ -52,6 +52,13 @@ class AppForm : public QMainWindow {
   void JSON1Click();
   void WordWrap1Click();
   void FindDialog1Find(const QString& text, bool matchCase);
+  void Help2Click();
+  void UpdateNotifications1Click();
+  void Language1Click();
+  void SendFeedback1Click();
+  void About1Click();
+  void Button1Click();
+  void Button2Click();
   // Called by the language dialog before a restart; the window has nothing to do.
   void SetLanguageFile(const QString& fileName) { (void)fileName; }
 
@@ -79,6 +86,9 @@ class AppForm : public QMainWindow {
   void FormCreate();
   void CreateLayout();
   void CreateMenus();
+  void CreateHelpMenu();
+  // A menu item named `name` whose handler runs inside the error report.
+  QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (AppForm::*handler)());
   void ApplyEditorSettings();
   void Reformat(ReformatMode mode);
   // A handler wrapped in the application-wide error report.
@@ -113,6 +123,10 @@ class AppForm : public QMainWindow {
   QAction* json1_ = nullptr;
   QAction* convertTabstoSpaces1_ = nullptr;
   QAction* wordWrap1_ = nullptr;
+  QAction* updateNotifications1_ = nullptr;
+  QAction* language1_ = nullptr;
+  QAction* sendFeedback1_ = nullptr;
+  QAction* about1_ = nullptr;
   QMenu* popupMenu1_ = nullptr;
 };
 

@@ -20,6 +20,29 @@ EXEVersionData ReadEXEVersionData(const QString& exePath) {
   return data;
 }
 
+QString SiteAddress() {
+  QString site = QString::fromUtf8(build::kSiteAddress);
+  while (site.endsWith(QLatin1Char('/'))) site.chop(1);
+  return site;
+}
+
+QString PlainSiteAddress() {
+  QString site = SiteAddress();
+  if (site.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+    site = QStringLiteral("http://") + site.mid(8);
+  }
+  return site;
+}
+
+QString OnlineHelpAddress(const QString& productName) {
+  QString page = productName;
+  for (QChar& c : page) {
+    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + ('a' - 'A'));
+    if (c == QLatin1Char(' ')) c = QLatin1Char('-');
+  }
+  return PlainSiteAddress() + QStringLiteral("/help/") + page + QLatin1Char('/');
+}
+
 AppIdentity ReadAppIdentity(const QString& exePath) {
   EXEVersionData data = ReadEXEVersionData(exePath);
   AppIdentity id;

@@ -31,4 +31,13 @@ struct AppIdentity {
 
 AppIdentity ReadAppIdentity(const QString& exePath);
 
+// The maker's web site as the build names it, without a trailing separator, and its plain
+// http form (the help site).
+QString SiteAddress();
+QString PlainSiteAddress();
+
+// The online help page of a product: /help/ and the product name with A to Z lower-cased
+// and spaces turned into "-", on the help site.
+QString OnlineHelpAddress(const QString& productName);
+
 }  // namespace braceform

@@ -5,15 +5,17 @@
 #include <QtTest/QTest>
 
 #include "app_test_util.h"
+#include "version_info.h"
 
 namespace braceform::testing {
 namespace {
 
 // Captions in display order; "-" is a separator, "[x]"/"[ ]" a checkable item's state,
-// ">" opens a submenu.
+// ">" opens a submenu. Hidden items are left out.
 QStringList Describe(const QMenu* menu) {
   QStringList out;
   for (QAction* a : menu->actions()) {
+    if (!a->isVisible()) continue;
     if (a->isSeparator()) {
       out << "-";
       continue;
@@ -180,6 +182,35 @@ TEST_F(WindowTest, FindButtonOpensModelessDialog) {
   EXPECT_FALSE(dialog->isModal());
   Click("Button3");
   EXPECT_EQ(form_->findChildren<QDialog*>("FindDialog1").size(), 1);
+}
+
+TEST_F(WindowTest, HelpMenuAndOnlineHelp) {
+  EXPECT_EQ(Describe(form_->findChild<QMenu*>("Help1")),
+            (QStringList{"Online Help", "-", "Update Notifications [x]", "Language...",
+                         "Send &Feedback...", "&About..."}));
+  QAction* updates = form_->findChild<QAction*>("UpdateNotifications1");
+  EXPECT_FALSE(updates->isEnabled());  // until the update check has finished
+  QAction* help = form_->findChild<QAction*>("Help2");
+  EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+  help->trigger();
+  ASSERT_EQ(ui_->opened.size(), 1u);
+  EXPECT_EQ(ui_->opened[0].path(), "/help/braceform/");
+  EXPECT_EQ(ui_->opened[0].scheme(), "http");
+  ui_->openSucceeds = false;  // no browser: nothing is reported
+  help->trigger();
+  EXPECT_TRUE(reports_.empty());
+  EXPECT_TRUE(ui_->boxes.empty());
+
+  const struct {
+    const char* product;
+    const char* page;
+  } names[] = {{"Braceform", "/help/braceform/"},
+               {"Brace Form Pro", "/help/brace-form-pro/"},
+               {"\u00C9DIT \u00DCber", "/help/\u00C9dit-\u00DCber/"}};  // only A to Z fold
+  for (const auto& n : names) {
+    EXPECT_TRUE(OnlineHelpAddress(QString::fromUtf8(n.product)).endsWith(QString::fromUtf8(n.page)))
+        << n.product;
+  }
 }
 
 }  // namespace
