@@ -335,6 +335,35 @@ TEST(StreamingReformat, TenMillionLevels) {
   EXPECT_EQ(Compact(object), object);
 }
 
+// An output beyond 2 GiB, in blocks through the sink: sizes and positions are 64-bit.
+TEST(StreamingReformat, OutputBeyondTwoGiB) {
+  constexpr std::size_t kElements = 450'000'000;
+  std::string text(2 * kElements + 1 + kTextPadding, '\0');
+  text[0] = '[';
+  for (std::size_t i = 1; i < 2 * kElements; i += 2) {
+    text[i] = '1';
+    text[i + 1] = ',';
+  }
+  text[2 * kElements] = ']';
+  const std::size_t length = 2 * kElements + 1;
+  std::uint64_t total = 0;
+  std::string tail;
+  ReformatStop stop;
+  ReformatJSONBufferTo(
+      text.data(), length, jsonHumanReadable,
+      [&](const char* p, std::size_t n) {
+        total += n;
+        tail.append(p, n);
+        if (tail.size() > 64) tail.erase(0, tail.size() - 64);
+      },
+      &stop);
+  // "\r\n[" then "\r\n\t1," per element but the last ("\r\n\t1"), then "\r\n]".
+  EXPECT_EQ(total, 3 + 5 * kElements - 1 + 3);
+  EXPECT_GT(total, std::uint64_t{1} << 31);
+  EXPECT_TRUE(tail.ends_with("\t1,\r\n\t1\r\n]"));
+  EXPECT_TRUE(stop.complete);
+}
+
 TEST(StreamingReformat, DeepNestingInLineBreakingStyle) {
   constexpr int kDepth = 3000;
   std::string expected = "\r\n[";
