@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "text/unicode.h"
 #include "tree/json_error.h"
 #include "tree/wtf8.h"
 
@@ -129,9 +130,7 @@ int HexValue(unsigned char c) {
 bool SameLetters(std::string_view text, std::string_view upper) {
   if (text.size() != upper.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    if (c != upper[i]) return false;
+    if (text::FoldAscii(text[i]) != upper[i]) return false;
   }
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "text/unicode.h"
+
 namespace braceform {
 
 namespace {
@@ -9,7 +11,7 @@ namespace {
 // One UTF-16 unit upper-cased on its own; surrogate halves and characters whose upper case
 // is longer ("ß") stay as they are, so offsets never move.
 inline char16_t UpperUnit(char16_t c) {
-  if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - ('a' - 'A')) : c;
+  if (c < 0x80) return text::FoldAscii(c);
   return QChar(c).toUpper().unicode();
 }
 
