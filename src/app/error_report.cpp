@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <new>
-#include <stdexcept>
 #include <string>
 
 #include "reformat/pipeline.h"

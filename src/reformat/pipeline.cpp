@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 
 #include "memory/huge_pages.h"
 #include "streaming/json_reformat.h"

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <stdexcept>
 
 #include "memory/huge_pages.h"

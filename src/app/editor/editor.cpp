@@ -6,8 +6,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <algorithm>
-#include <cstring>
 
 namespace braceform {
 

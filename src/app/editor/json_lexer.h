@@ -113,7 +113,6 @@ class JsonLexer : public QsciLexerCustom {
   bool caseSensitive() const override { return true; }
   // Brace matching ignores braces inside strings and unknown runs.
   int braceStyle() const override { return jsonSymbol; }
-  static QString defaultFilter() { return QStringLiteral("JSON Files (*.json)"); }
 
   void setEditor(QsciScintilla* editor) override;
   void styleText(int start, int end) override;
