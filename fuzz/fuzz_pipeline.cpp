@@ -23,6 +23,14 @@ void CheckResult(const braceform::DocumentLines& d) {
   Check(!last.empty() && static_cast<unsigned char>(last.back()) > 0x20);
 }
 
+// Where reading stopped must be a place in the document as it was handed in: one of its
+// lines, at most just past that line's last character.
+void CheckStop(const braceform::ReformatResult& r, const braceform::DocumentLines& document) {
+  if (r.complete) return;
+  Check(r.line >= 1 && r.line <= document.Count() && r.column >= 1);
+  Check(r.column <= braceform::text::CountCharacters(document.Line(r.line - 1)) + 1);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,13 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       braceform::ReformatOptions options;
       options.convertTabsToSpaces = tabs;
       options.unquotedNames = size && (data[size - 1] & 1);
-      braceform::ReformatDocument(d, mode, options);
+      const braceform::ReformatResult r = braceform::ReformatDocument(d, mode, options);
       CheckResult(d);
+      CheckStop(r, loaded);
       // Working in the document's own buffer must give the same result.
       braceform::DocumentLines inPlace = loaded;
       options.keepDocumentOnFailure = false;
-      braceform::ReformatDocument(inPlace, mode, options);
+      const braceform::ReformatResult q = braceform::ReformatDocument(inPlace, mode, options);
       Check(inPlace.TextForm() == d.TextForm());
+      Check(q.complete == r.complete && q.line == r.line && q.column == r.column);
     }
   }
   return 0;

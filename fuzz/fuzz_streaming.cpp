@@ -154,6 +154,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(out[style].size() <= bound);
     if (size == 0) Check(out[style].empty());
   }
+  // In place, the walk leaves its buffer as it found it (the empty text never reaches it).
+  if (size > 0) {
+    std::string buffer(input);
+    buffer.append(braceform::kTextPadding, '\0');
+    Check(braceform::ReformatJSONBuffer(buffer.data(), size, braceform::jsonCompact) == out[0]);
+    Check(std::string_view(buffer).substr(0, size) == input);
+  }
   if (StrictJSON(text).IsContainerDocument()) {
     // A well-formed document followed by nothing is read whole.
     if (n == size) Check(stop[0].complete);

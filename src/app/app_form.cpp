@@ -286,18 +286,31 @@ void AppForm::SetSizeLimits(std::int64_t colouring, std::int64_t display) {
 // --- Reformat -----------------------------------------------------------------------
 
 void AppForm::Reformat(ReformatMode mode) {
-  Busy busy(this, "Please wait...");
-  ReformatOptions options = Options();
-  if (editor_->isEnabled()) {
-    documentLines_ = editor_->Lines();
-    // The editor still holds the document, so the engine may use this copy as its own.
-    options.keepDocumentOnFailure = false;
+  ReformatResult result;
+  {
+    Busy busy(this, "Please wait...");
+    ReformatOptions options = Options();
+    if (editor_->isEnabled()) {
+      documentLines_ = editor_->Lines();
+      // The editor still holds the document, so the engine may use this copy as its own.
+      options.keepDocumentOnFailure = false;
+    }
+    result = ReformatDocument(documentLines_, mode, options);
+    // One undo step brings the text before the operation back: the streaming engine drops
+    // what it cannot read, so the user must be able to return.
+    if (editor_->isEnabled()) editor_->ReplaceText(documentLines_.TextForm());
+    editor_->SetCaretLine(0);
   }
-  ReformatDocument(documentLines_, mode, options);
-  // One undo step brings the text before the operation back: the streaming engine
-  // silently drops what it cannot read, so the user must be able to return.
-  if (editor_->isEnabled()) editor_->ReplaceText(documentLines_.TextForm());
-  editor_->SetCaretLine(0);
+  if (!result.complete) {
+    // Sentence by sentence, as the language files hold them.
+    const QString text = Translated("The text could not be read from line %1, column %2 on.")
+                             .arg(static_cast<qulonglong>(result.line))
+                             .arg(static_cast<qulonglong>(result.column)) +
+                         QLatin1Char(' ') + Translated("What follows was left out of the result.") +
+                         QLatin1Char(' ') + Translated("Undo brings back the whole text.");
+    context_.ui->ShowMessage(this, QMessageBox::Warning, QString::fromUtf8(kApplicationTitle),
+                             text);
+  }
 }
 
 void AppForm::ButtonHumanClick() { Reformat(ReformatMode::HumanReadable); }

@@ -15,6 +15,7 @@
 #include "document/document_file.h"
 #include "reformat/pipeline.h"
 #include "streaming/json_reformat.h"
+#include "text/utf.h"
 #include "tree/json_document.h"
 #include "version/version_record.h"
 
@@ -25,6 +26,7 @@ constexpr int kExitDone = 0;
 constexpr int kExitRejected = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3;
+constexpr int kExitCut = 4;
 
 constexpr const char* kUsageLine = "Usage: braceform-cli [OPTIONS] [FILE|-]\n";
 constexpr const char* kHelp =
@@ -37,11 +39,14 @@ constexpr const char* kHelp =
     "  --raw                run the engine alone on the input bytes and write its exact output\n"
     "  --unquoted           write member names bare where they allow it\n"
     "  --lf                 end lines with LF instead of CR LF\n"
-    "  -o FILE              write to FILE (replaced atomically) instead of standard output\n"
+    "  -o FILE              write to FILE instead of standard output: replaced whole, or\n"
+    "                       written in place when it has further hard links\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
-    "Exit status: 0 done, 1 input rejected, 2 usage, 3 a file could not be read or written.\n";
+    "Exit status: 0 done, 1 input rejected, 2 usage, 3 a file could not be read or written,\n"
+    "4 the text could not be read to its end: the output stops where reading stopped (the\n"
+    "line and column are on standard error) and -o leaves FILE as it was.\n";
 
 struct Options {
   ReformatMode mode = ReformatMode::Compact;
@@ -118,9 +123,26 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
   return o;
 }
 
+bool FromStandardInput(const Options& o) { return !o.input || *o.input == "-"; }
+
+std::string InputName(const Options& o) {
+  return FromStandardInput(o) ? "standard input" : *o.input;
+}
+
 std::string ReadInput(const Options& o) {
-  if (!o.input || *o.input == "-") return ReadAllBytes(STDIN_FILENO, "standard input");
+  if (FromStandardInput(o)) return ReadAllBytes(STDIN_FILENO, InputName(o));
   return ReadFileBytes(*o.input);
+}
+
+// Where reading stopped, or nothing when the whole text was read.
+struct Cut {
+  std::size_t line = 0, column = 0;
+};
+
+void ReportCut(const Options& o, const Cut& cut) {
+  PrintError(InputName(o) + ": line " + std::to_string(cut.line) + ", column " +
+             std::to_string(cut.column) +
+             ": the text could not be read from here on; the output stops there");
 }
 
 // Every CR of a text form ends a line (lines hold no CR or LF), so dropping them all
@@ -140,7 +162,7 @@ void DropCarriageReturns(std::string& s) {
   s.resize(static_cast<std::size_t>(d - s.data()));
 }
 
-std::string Reformat(std::string&& bytes, const Options& o) {
+std::string Reformat(std::string&& bytes, const Options& o, std::optional<Cut>& cut) {
   const bool tree = o.reformat.humanReadableEngine == HumanReadableEngine::DocumentTree;
   if (o.raw && tree) {
     // The facade alone, on the text as "Load JSON File..." decodes it.
@@ -150,7 +172,8 @@ std::string Reformat(std::string&& bytes, const Options& o) {
   DocumentLines lines = DecodeDocument(std::move(bytes));
   ReformatOptions options = o.reformat;
   options.keepDocumentOnFailure = false;  // the input is still where it came from
-  ReformatDocument(lines, o.mode, options);
+  const ReformatResult result = ReformatDocument(lines, o.mode, options);
+  if (!result.complete) cut = Cut{result.line, result.column};
   std::string out = std::move(lines).TakeTextForm();
   if (o.lf) DropCarriageReturns(out);
   return out;
@@ -168,8 +191,9 @@ void WriteStandardOutput(std::string_view bytes) {
 }
 
 // The engine alone: it never fails on its input, so its output goes out in blocks as it is
-// made instead of being held whole (to -o still through a temporary file).
-void ReformatRawTo(std::string&& bytes, const Options& o) {
+// made instead of being held whole (to -o through a temporary file, or held in memory when
+// the target has to be written in place). When it stops early, -o is left as it was.
+std::optional<Cut> ReformatRawTo(std::string&& bytes, const Options& o) {
   const bool human = o.mode == ReformatMode::HumanReadable;
   const TextWriterJSONFormat style =
       o.reformat.unquotedNames ? (human ? jsonUnquotedPropName : jsonUnquotedPropNameCompact)
@@ -178,16 +202,25 @@ void ReformatRawTo(std::string&& bytes, const Options& o) {
   bytes.append(kTextPadding, '\0');  // the engine's working copy is the input itself
   std::optional<AtomicFile> file;
   if (o.output) file.emplace(*o.output);
+  ReformatStop stop;
   if (n > 0) {
-    ReformatJSONBufferTo(bytes.data(), n, style, [&](const char* p, std::size_t len) {
-      if (file) {
-        file->Write({p, len});
-      } else {
-        WriteStandardOutput({p, len});
-      }
-    });
+    ReformatJSONBufferTo(
+        bytes.data(), n, style,
+        [&](const char* p, std::size_t len) {
+          if (file) {
+            file->Write({p, len});
+          } else {
+            WriteStandardOutput({p, len});
+          }
+        },
+        &stop);
+  }
+  if (!stop.complete) {  // the engine left its input unchanged: the position is found there
+    const text::TextPosition at = text::PositionAt({bytes.data(), n}, stop.offset);
+    return Cut{at.line, at.column};
   }
   if (file) file->Commit();
+  return std::nullopt;
 }
 
 int Run(int argc, char** argv) {
@@ -203,17 +236,20 @@ int Run(int argc, char** argv) {
   if (!o) return kExitDone;
   try {
     std::string input = ReadInput(*o);
+    std::optional<Cut> cut;
     if (o->raw && o->reformat.humanReadableEngine != HumanReadableEngine::DocumentTree) {
-      ReformatRawTo(std::move(input), *o);
-      return kExitDone;
-    }
-    std::string out = Reformat(std::move(input), *o);
-    if (o->output) {
-      WriteFileAtomically(*o->output, out);
+      cut = ReformatRawTo(std::move(input), *o);
     } else {
-      WriteStandardOutput(out);
+      std::string out = Reformat(std::move(input), *o, cut);
+      if (!o->output) {
+        WriteStandardOutput(out);
+      } else if (!cut) {
+        WriteFileAtomically(*o->output, out);
+      }
     }
-    return kExitDone;
+    if (!cut) return kExitDone;
+    ReportCut(*o, *cut);
+    return kExitCut;
   } catch (const FileError& e) {
     PrintError(e.what());
     return kExitFile;

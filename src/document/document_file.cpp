@@ -92,9 +92,26 @@ std::string DecodeUTF16(std::string_view bytes, bool littleEndian) {
 
 // --- ANSI code page -----------------------------------------------------------------------
 
+// Windows' single-byte ANSI code pages (1250 to 1258, 874), by iconv name.
+bool IsSingleByteCodePage(std::string_view name) {
+  std::string upper(name);
+  for (char& c : upper) c = text::FoldAscii(c);
+  for (std::string_view prefix : {"CP", "WINDOWS-"}) {
+    if (!upper.starts_with(prefix)) continue;
+    std::string_view number = std::string_view(upper).substr(prefix.size());
+    return number == "874" || (number.size() == 4 && number.starts_with("125") &&
+                               number[3] >= '0' && number[3] <= '8');
+  }
+  return false;
+}
+
 std::string DecodeAnsi(std::string_view bytes, const std::string& codePage) {
   std::optional<Converter> converter(std::in_place, "UTF-8", codePage.c_str());
-  if (!converter->ok()) converter.emplace("UTF-8", "CP1252");
+  bool singleByte = IsSingleByteCodePage(codePage);
+  if (!converter->ok()) {
+    converter.emplace("UTF-8", "CP1252");
+    singleByte = true;
+  }
   const iconv_t cd = converter->get();
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
@@ -114,8 +131,12 @@ std::string DecodeAnsi(std::string_view bytes, const std::string& codePage) {
     if (r != static_cast<std::size_t>(-1)) continue;
     if (err == E2BIG) continue;
     // A byte the code page does not define (EILSEQ), or a lead byte cut off by the end of
-    // the file (EINVAL): keep a visible U+FFFD and go on with the next byte.
-    text::AppendCodePoint(out, text::kReplacementCharacter);
+    // the file (EINVAL), and we go on with the next byte. The gaps of a single-byte code
+    // page among 0x80 to 0x9F become the control character of the same number, as Windows
+    // decodes them, so a save keeps them; anything else becomes a visible U+FFFD.
+    const auto b = static_cast<unsigned char>(*in);
+    text::AppendCodePoint(out, singleByte && b >= 0x80 && b <= 0x9F ? static_cast<char32_t>(b)
+                                                                    : text::kReplacementCharacter);
     ++in;
     --inLeft;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -242,9 +263,32 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(path) {
       std::free(real);
     }
   }
-  const bool exists = stat(target_.c_str(), &st) == 0;
+  bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) ThrowFileError("Cannot write", path, EISDIR);
+  if (exists) {
+    // Refused exactly when writing the file itself would be (a read-only file, another
+    // user's file, a read-only file system): the rename would get past that. A file being
+    // run cannot be written in place, but its permissions allowed the open.
+    // Without waiting: a pipe with nobody reading would block the open.
+    targetFd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (targetFd_ >= 0) fcntl(targetFd_, F_SETFL, fcntl(targetFd_, F_GETFL) & ~O_NONBLOCK);
+    if (targetFd_ < 0 && errno == ENOENT) {
+      exists = false;
+    } else if (targetFd_ < 0 && errno != ETXTBSY) {
+      ThrowFileError("Cannot write", path, errno);
+    }
+    // Other names of the file, and what is not a regular file (a device, a pipe), see the
+    // new text only when it is written into the file itself.
+    inPlace_ = targetFd_ >= 0 && (!S_ISREG(st.st_mode) || st.st_nlink > 1);
+  }
+  if (!inPlace_) CreateTemporary(exists ? &st : nullptr);
+  if (!inPlace_ && targetFd_ >= 0) {
+    close(targetFd_);
+    targetFd_ = -1;
+  }
+}
 
+void AtomicFile::CreateTemporary(const struct stat* replaced) {
   std::size_t slash = target_.rfind('/');
   folder_ = slash == std::string::npos ? "." : target_.substr(0, slash == 0 ? 1 : slash);
   std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
@@ -260,9 +304,24 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(path) {
     }
     temp_ = folder_ + "/." + base + "." + suffix;
     fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && (errno != EEXIST || attempt == 100)) ThrowFileError("Cannot write", path, errno);
+    if (fd_ >= 0 || (errno == EEXIST && attempt < 100)) continue;
+    // A folder that takes no new file, with a target that may be written: in place.
+    if ((errno == EACCES || errno == EPERM) && targetFd_ >= 0) {
+      inPlace_ = true;
+      return;
+    }
+    Fail(errno);
   }
-  if (exists && fchmod(fd_, st.st_mode & 07777) != 0) Fail(errno);
+  if (replaced == nullptr) return;
+  // Owner and group where the process may set them (an unprivileged one can at most pick
+  // one of its own groups); the mode after them, since a change of owner may clear the
+  // set-user-ID and set-group-ID bits.
+  if (fchown(fd_, replaced->st_uid, replaced->st_gid) != 0) {
+    // Not allowed to give the file away; the group alone may still be one of ours.
+    const int ignored = fchown(fd_, static_cast<uid_t>(-1), replaced->st_gid);
+    (void)ignored;
+  }
+  if (fchmod(fd_, replaced->st_mode & 07777) != 0) Fail(errno);
 }
 
 AtomicFile::~AtomicFile() {
@@ -270,31 +329,58 @@ AtomicFile::~AtomicFile() {
     close(fd_);
     unlink(temp_.c_str());
   }
+  if (targetFd_ >= 0) close(targetFd_);
 }
 
 void AtomicFile::Fail(int err) {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  unlink(temp_.c_str());
+  if (fd_ >= 0) {
+    close(fd_);
+    unlink(temp_.c_str());
+  }
+  if (targetFd_ >= 0) close(targetFd_);
+  fd_ = targetFd_ = -1;
+  inPlace_ = false;
   ThrowFileError("Cannot write", path_, err);
 }
 
-void AtomicFile::Write(std::string_view bytes) {
-  if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t w = write(fd_, p, left);
+namespace {
+
+// Writes all of `bytes` from the descriptor's position; returns 0 or the error.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t w = write(fd, bytes.data(), bytes.size());
     if (w < 0) {
       if (errno == EINTR) continue;
-      Fail(errno);
+      return errno;
     }
-    p += w;
-    left -= static_cast<std::size_t>(w);
+    bytes.remove_prefix(static_cast<std::size_t>(w));
   }
+  return 0;
+}
+
+}  // namespace
+
+void AtomicFile::Write(std::string_view bytes) {
+  if (inPlace_) {
+    held_.append(bytes);  // written over the target only once it is whole
+    return;
+  }
+  if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
+  if (int err = WriteAll(fd_, bytes)) Fail(err);
+}
+
+void AtomicFile::Commit(std::string_view rest) {
+  if (inPlace_) {
+    if (held_.empty()) return CommitInPlace(rest);
+    held_.append(rest);
+    return CommitInPlace(held_);
+  }
+  Write(rest);
+  Commit();
 }
 
 void AtomicFile::Commit() {
+  if (inPlace_) return CommitInPlace(held_);
   if (fd_ < 0) ThrowFileError("Cannot write", path_, EBADF);
   if (fsync(fd_) != 0) Fail(errno);
   int fd = fd_;
@@ -308,10 +394,32 @@ void AtomicFile::Commit() {
   }
 }
 
+void AtomicFile::CommitInPlace(std::string_view bytes) {
+  const int fd = targetFd_;
+  if (fd < 0) ThrowFileError("Cannot write", path_, EBADF);
+  struct stat st;
+  if (fstat(fd, &st) != 0) Fail(errno);
+  const bool regular = S_ISREG(st.st_mode);
+  const auto size = static_cast<off_t>(bytes.size());
+  // The blocks for the whole text first: a full disk or a file size limit then fails
+  // before a byte of the old text is overwritten. A file system that cannot reserve
+  // space is written without.
+  if (regular && size > 0) {
+    const int err = posix_fallocate(fd, 0, size);
+    if (err != 0 && err != EOPNOTSUPP) Fail(err);
+  }
+  if (int err = WriteAll(fd, bytes)) Fail(err);
+  if (regular && st.st_size > size && ftruncate(fd, size) != 0) Fail(errno);
+  if (fsync(fd) != 0 && regular) Fail(errno);  // a device or a pipe may not sync
+  targetFd_ = -1;
+  inPlace_ = false;
+  held_.clear();
+  if (close(fd) != 0) Fail(errno);
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   AtomicFile file(path);
-  file.Write(bytes);
-  file.Commit();
+  file.Commit(bytes);
 }
 
 }  // namespace braceform

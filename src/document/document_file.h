@@ -6,6 +6,8 @@
 
 #include "document/document_lines.h"
 
+struct stat;
+
 namespace braceform {
 
 // A file could not be read or written. what() names the file and the reason, in one line.
@@ -35,7 +37,14 @@ DocumentLines LoadDocumentFile(const std::string& path, const std::string& ansiC
 
 // A file written to a temporary file in the target's folder, flushed and renamed over the
 // target by Commit, so that an existing file is never left damaged. Without a Commit the
-// temporary file is removed. Throws FileError.
+// temporary file is removed (and the target is untouched). Throws FileError.
+//
+// It respects the file it replaces: a target the process may not write is refused, as
+// writing it in place would be; owner, group and mode are carried over where the process
+// may set them. A target with further hard links, one that is no regular file, or one in a
+// folder that takes no new file is written in place instead, once the whole text is there
+// (Write then holds it in memory): space for all of it is reserved first, so a full disk
+// or a size limit fails before the old text is touched.
 class AtomicFile {
  public:
   explicit AtomicFile(const std::string& path);
@@ -44,11 +53,18 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
   void Write(std::string_view bytes);
   void Commit();
+  // Write(rest), then Commit(), without holding `rest` a second time when written in place.
+  void Commit(std::string_view rest);
 
  private:
+  void CreateTemporary(const struct stat* replaced);
+  void CommitInPlace(std::string_view bytes);
   [[noreturn]] void Fail(int err);
   std::string path_, target_, folder_, temp_;
-  int fd_ = -1;
+  int fd_ = -1;        // the temporary file
+  int targetFd_ = -1;  // the target, open for writing while it is to be written in place
+  bool inPlace_ = false;
+  std::string held_;  // in place: what was written so far
 };
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes);

@@ -128,12 +128,16 @@ std::string_view TrimUTF8(std::string_view text) {
   return text.substr(b, e - b);
 }
 
-void RemoveCommentLines(DocumentLines& lines) {
+void RemoveCommentLines(DocumentLines& lines, std::vector<std::size_t>* removed) {
   if (!HasCommentLine(lines.TextForm())) return;
-  lines.RemoveIf([](std::string_view line) {
+  std::size_t index = 0;  // RemoveIf visits the lines in order
+  lines.RemoveIf([&](std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && IsTrimmed(line[i])) ++i;
-    return line.size() - i >= 2 && line[i] == '/' && line[i + 1] == '/';
+    const bool comment = line.size() - i >= 2 && line[i] == '/' && line[i + 1] == '/';
+    if (comment && removed != nullptr) removed->push_back(index);
+    ++index;
+    return comment;
   });
 }
 
@@ -144,9 +148,26 @@ std::string ErrorReportText(std::string_view message) {
   return text;
 }
 
-void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOptions& options) {
-  RemoveCommentLines(lines);
+ReformatResult ReformatDocument(DocumentLines& lines, ReformatMode mode,
+                                const ReformatOptions& options) {
+  std::vector<std::size_t> removed;
+  RemoveCommentLines(lines, &removed);
   const bool human = mode == ReformatMode::HumanReadable;
+
+  ReformatResult outcome;
+  // The engine leaves its text unchanged, so where it stopped is found in that text (only
+  // then): the quote replacement changes neither lines nor characters, and the removed
+  // comment lines are counted back in.
+  auto locate = [&](const ReformatStop& stop, const char* text, std::size_t size) {
+    if (stop.complete) return;
+    const text::TextPosition at = text::PositionAt({text, size}, stop.offset);
+    std::size_t line = at.line - 1;
+    for (std::size_t r : removed) {
+      if (r > line) break;
+      ++line;
+    }
+    outcome = {false, line + 1, at.column};
+  };
 
   std::string result;
   if (human && options.humanReadableEngine == HumanReadableEngine::DocumentTree) {
@@ -170,11 +191,16 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
     }
     text.resize(n);
     text.append(kTextPadding, '\0');
-    result = ReformatJSONBuffer(text.data(), n, StreamingStyle(human, options.unquotedNames));
+    ReformatStop stop;
+    result =
+        ReformatJSONBuffer(text.data(), n, StreamingStyle(human, options.unquotedNames), &stop);
+    locate(stop, text.data(), n);
   } else if (!lines.Empty()) {  // the empty text gives the empty text
     WorkingCopy work = BuildWorkingCopy(lines.TextForm());
+    ReformatStop stop;
     result = ReformatJSONBuffer(work.data.get(), work.size,
-                                StreamingStyle(human, options.unquotedNames));
+                                StreamingStyle(human, options.unquotedNames), &stop);
+    locate(stop, work.data.get(), work.size);
   }
   // The engine passes bytes through unchecked, and may write a lone lead byte as a
   // separator; the document must stay valid UTF-8.
@@ -187,6 +213,7 @@ void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOpt
   DocumentLines next = DocumentLines::FromText(std::move(result), begin, begin + trimmed.size(),
                                                human && options.convertTabsToSpaces, &lines);
   lines.Swap(next);
+  return outcome;
 }
 
 }  // namespace braceform

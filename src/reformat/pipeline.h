@@ -1,7 +1,9 @@
 #pragma once
 // The reformat pipeline's core: lines in, lines out, no window.
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document_lines.h"
 
@@ -23,14 +25,27 @@ struct ReformatOptions {
   bool keepDocumentOnFailure = true;
 };
 
+// Whether the streaming engine read the whole text. When it did not, the result holds what
+// it wrote up to where it stopped, and `line` and `column` (both from 1) say where the first
+// text missing from it stands in the document as it was handed in: comment lines counted,
+// typographic quotes as they were. The column counts characters (code points, so a
+// character outside the Basic Multilingual Plane is one, not two UTF-16 units). The
+// document-tree engine reads everything or raises an error.
+struct ReformatResult {
+  bool complete = true;
+  std::size_t line = 0, column = 0;
+};
+
 // Runs the operation on `lines` (the comment-line removal, the quote replacement, the
 // engine, tab conversion, trimming and splitting). On success `lines` holds the result.
 // When the document-tree engine rejects the text the error propagates and `lines` holds
 // the document without its comment lines.
-void ReformatDocument(DocumentLines& lines, ReformatMode mode, const ReformatOptions& options);
+ReformatResult ReformatDocument(DocumentLines& lines, ReformatMode mode,
+                                const ReformatOptions& options);
 
-// Deletes the lines whose text, trimmed with TrimUTF8, begins with "//".
-void RemoveCommentLines(DocumentLines& lines);
+// Deletes the lines whose text, trimmed with TrimUTF8, begins with "//". With `removed`
+// given, the indices the deleted lines had are appended to it in ascending order.
+void RemoveCommentLines(DocumentLines& lines, std::vector<std::size_t>* removed = nullptr);
 
 // Removes the bytes 0x00 to 0x20 from both ends.
 std::string_view TrimUTF8(std::string_view text);

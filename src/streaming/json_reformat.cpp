@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "memory/huge_pages.h"
@@ -78,16 +79,12 @@ inline long Hex4(const char* p) {
   return v;
 }
 
-// Decodes the escapes of a quoted name in place, from s (inside the name) to the closing
-// quote. Returns the closing quote and sets *nameEnd, or returns nullptr when the text
-// ends first. Every escape is at least as long as what it stands for, so the write
-// position never overtakes the read position.
-char* DecodeQuotedName(char* s, char** nameEnd) {
-  char* d = s;
-  for (;;) {
+// Decodes the escapes of a quoted name from s (inside the name) up to its closing quote
+// `close` into d, and returns the end of what it wrote. Every escape is at least as long as
+// what it stands for, so d needs at most close - s bytes.
+char* DecodeQuotedName(const char* s, const char* close, char* d) {
+  while (s < close) {
     const char c = *s;
-    if (c == '"') break;
-    if (c == 0) return nullptr;
     if (c != '\\') {
       *d++ = c;
       ++s;
@@ -95,8 +92,6 @@ char* DecodeQuotedName(char* s, char** nameEnd) {
     }
     const char e = s[1];
     switch (e) {
-      case 0:
-        return nullptr;
       case 'b':
         *d++ = 0x08;
         s += 2;
@@ -152,8 +147,18 @@ char* DecodeQuotedName(char* s, char** nameEnd) {
         break;
     }
   }
-  *nameEnd = d;
-  return s;
+  return d;
+}
+
+// The closing quote of a quoted name whose first backslash or control byte is at s, or
+// nullptr when the text ends first (a backslash passes over the byte after it).
+const char* FindClosingQuote(const char* s, const char* readableEnd) {
+  for (;;) {
+    s = bytes::FindQuoteBackslashOrZero(s, readableEnd);
+    if (*s == '"') return s;
+    if (*s == 0 || s[1] == 0) return nullptr;
+    s += 2;
+  }
 }
 
 struct NameScan {
@@ -161,30 +166,37 @@ struct NameScan {
   bool copyQuoted = false;  // the input's quoted form is exactly what the writer would write
 };
 
-inline NameScan ScanName(char* p, const char* readableEnd) {
+// A name with escapes is decoded into `scratch`, so the text itself is never changed.
+inline NameScan ScanName(char* p, const char* readableEnd, std::string& scratch) {
   NameScan r;
   if (p == nullptr) return r;
   p = SkipBlanks(p, readableEnd);
   const char c = *p;
   if (c == '"') {
-    char* start = p + 1;
-    char* stop = const_cast<char*>(bytes::FindQuoteBackslashOrControl(start, readableEnd));
-    char* nameEnd = stop;
-    char* close = stop;
+    const char* start = p + 1;
+    const char* stop = bytes::FindQuoteBackslashOrControl(start, readableEnd);
+    const char* close = stop;
+    const char* name = start;
+    std::size_t length = static_cast<std::size_t>(stop - start);
     if (*stop == '"') {
       r.copyQuoted = true;
     } else {
-      close = DecodeQuotedName(stop, &nameEnd);
+      close = FindClosingQuote(stop, readableEnd);
       if (close == nullptr) return r;
+      scratch.resize(static_cast<std::size_t>(close - start));
+      std::memcpy(scratch.data(), start, length);
+      length = static_cast<std::size_t>(DecodeQuotedName(stop, close, scratch.data() + length) -
+                                        scratch.data());
+      name = scratch.data();
     }
-    char* q = close + 1;
+    char* q = const_cast<char*>(close) + 1;
     if (*q == 0) return r;
     while (!Is(*q, kScalarTerminator)) {
       if (*q == 0) return r;
       ++q;
     }
     if (*q != ':') return r;
-    r.name = {true, start, static_cast<std::size_t>(nameEnd - start), q[1] == 0 ? nullptr : q + 1};
+    r.name = {true, name, length, q[1] == 0 ? nullptr : q + 1};
     return r;
   }
   if (c == '\'') {
@@ -259,9 +271,9 @@ ScalarValue ScanScalarValue(char* json) {
   return ScanScalar(json, ReadableEndOf(json));
 }
 
-MemberName ScanMemberName(char* json) {
+MemberName ScanMemberName(char* json, std::string& scratch) {
   if (json == nullptr) return {};
-  return ScanName(json, ReadableEndOf(json)).name;
+  return ScanName(json, ReadableEndOf(json), scratch).name;
 }
 
 bool IsBareMemberName(std::string_view name) {
@@ -295,6 +307,7 @@ char* TextWriter::AddJSONReformat(char* json, const char* readableEnd, TextWrite
   const bool lineBreaks = format == jsonHumanReadable || format == jsonUnquotedPropName;
   const bool bareNames = format == jsonUnquotedPropName || format == jsonUnquotedPropNameCompact;
   std::vector<std::uint8_t> open;
+  std::string nameScratch;  // names with escapes, decoded
   char* p = json;
   char t = 0;
   const char* tAt = nullptr;  // where t stands
@@ -426,7 +439,7 @@ element:
   goto value;
 
 member : {
-  const streaming::NameScan n = streaming::ScanName(p, readableEnd);
+  const streaming::NameScan n = streaming::ScanName(p, readableEnd, nameScratch);
   if (!n.name.ok) {
     stoppedAt_ = p == nullptr ? kTextEnded : SkipBlanks(p, readableEnd);
     return nullptr;

@@ -34,9 +34,9 @@ struct ReformatStop {
 std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style,
                              ReformatStop* stop = nullptr);
 
-// Same on a working copy that the walk may change: buffer[0..length) followed by
-// kTextPadding zero bytes (the text ends at its first zero byte). A null buffer gives the
-// empty text.
+// Same on buffer[0..length) followed by kTextPadding zero bytes (the text ends at its first
+// zero byte), read in place and left unchanged, so a caller can still find what stands at
+// `stop`. A null buffer gives the empty text.
 std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style,
                                ReformatStop* stop = nullptr);
 

@@ -4,6 +4,7 @@
 // means "none".
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace braceform::streaming {
@@ -21,14 +22,14 @@ struct ScalarValue {
 
 struct MemberName {
   bool ok = false;
-  const char* name = nullptr;  // decoded in place
+  const char* name = nullptr;  // in the text, or decoded into the caller's scratch
   std::size_t length = 0;
   char* next = nullptr;  // after the ":" (or "="), or nullptr
 };
 
 ScalarValue ScanScalarValue(char* json);
-// Decodes a quoted name in place.
-MemberName ScanMemberName(char* json);
+// A quoted name with escapes is decoded into `scratch`; the text is left as it is.
+MemberName ScanMemberName(char* json, std::string& scratch);
 bool IsBareMemberName(std::string_view name);
 
 }  // namespace braceform::streaming

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/byte_search.h"
+
 namespace braceform::text {
 namespace {
 
@@ -25,13 +27,16 @@ inline char32_t DecodeOne(const unsigned char* s, std::size_t n, std::size_t i, 
   char32_t cp;
   unsigned char lo = 0x80, hi = 0xBF;
   if (b0 >= 0xC2 && b0 <= 0xDF) {
-    need = 1; cp = b0 & 0x1F;
+    need = 1;
+    cp = b0 & 0x1F;
   } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    need = 2; cp = b0 & 0x0F;
+    need = 2;
+    cp = b0 & 0x0F;
     if (b0 == 0xE0) lo = 0xA0;
     if (b0 == 0xED) hi = 0x9F;
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    need = 3; cp = b0 & 0x07;
+    need = 3;
+    cp = b0 & 0x07;
     if (b0 == 0xF0) lo = 0x90;
     if (b0 == 0xF4) hi = 0x8F;
   } else {
@@ -54,9 +59,16 @@ std::size_t ValidUTF8Prefix(std::string_view sv) {
   auto s = reinterpret_cast<const unsigned char*>(sv.data());
   std::size_t n = sv.size(), i = 0;
   while (i < n) {
-    if (i + 8 <= n && AllAscii8(s + i)) { i += 8; continue; }
-    if (s[i] < 0x80) { ++i; continue; }
-    std::size_t len; bool ok;
+    if (i + 8 <= n && AllAscii8(s + i)) {
+      i += 8;
+      continue;
+    }
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    bool ok;
     DecodeOne(s, n, i, len, ok);
     if (!ok) return i;
     i += len;
@@ -75,11 +87,16 @@ std::u16string UTF8ToUTF16(std::string_view sv) {
   while (i < n) {
     if (i + 8 <= n && AllAscii8(s + i)) {
       for (int k = 0; k < 8; ++k) o[k] = s[i + k];
-      o += 8; i += 8;
+      o += 8;
+      i += 8;
       continue;
     }
-    if (s[i] < 0x80) { *o++ = s[i++]; continue; }
-    std::size_t len; bool ok;
+    if (s[i] < 0x80) {
+      *o++ = s[i++];
+      continue;
+    }
+    std::size_t len;
+    bool ok;
     char32_t cp = DecodeOne(s, n, i, len, ok);
     i += len;
     if (cp >= 0x10000) {
@@ -130,14 +147,54 @@ bool SanitizeUTF8(std::string& s) {
   auto p = reinterpret_cast<const unsigned char*>(s.data());
   std::size_t n = s.size(), i = valid;
   while (i < n) {
-    if (p[i] < 0x80) { out.push_back(static_cast<char>(p[i++])); continue; }
-    std::size_t len; bool ok;
+    if (p[i] < 0x80) {
+      out.push_back(static_cast<char>(p[i++]));
+      continue;
+    }
+    std::size_t len;
+    bool ok;
     char32_t cp = DecodeOne(p, n, i, len, ok);
-    if (ok) out.append(s, i, len); else AppendCodePoint(out, cp);
+    if (ok)
+      out.append(s, i, len);
+    else
+      AppendCodePoint(out, cp);
     i += len;
   }
   s.swap(out);
   return true;
+}
+
+std::size_t CountCharacters(std::string_view sv) {
+  auto s = reinterpret_cast<const unsigned char*>(sv.data());
+  const std::size_t n = sv.size();
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < n;) {
+    // In valid text every byte but a continuation byte starts a character.
+    const std::size_t valid = i + ValidUTF8Prefix(sv.substr(i));
+    for (; i < valid; ++i) count += (s[i] & 0xC0) != 0x80;
+    if (i == n) break;
+    std::size_t len;
+    bool ok;
+    DecodeOne(s, n, i, len, ok);  // one maximal invalid subpart: one character
+    ++count;
+    i += len;
+  }
+  return count;
+}
+
+TextPosition PositionAt(std::string_view text, std::size_t offset) {
+  const char* s = text.data();
+  const std::size_t n = text.size();
+  std::size_t end = offset < n ? offset : n;
+  if (end > 0 && end < n && s[end] == '\n' && s[end - 1] == '\r') --end;
+  if (end == n && end > 0 && (s[end - 1] == '\n' || s[end - 1] == '\r')) {
+    --end;
+    if (s[end] == '\n' && end > 0 && s[end - 1] == '\r') --end;
+  }
+  const bytes::BreakCounts c = bytes::CountBreaks(s, end);
+  const std::size_t last = bytes::FindLastOf(s, end, '\r', '\n', '\n');
+  const std::size_t lineStart = last == end ? 0 : last + 1;
+  return {c.cr + c.lf - c.crlf + 1, CountCharacters(text.substr(lineStart, end - lineStart)) + 1};
 }
 
 }  // namespace braceform::text

@@ -27,4 +27,16 @@ void AppendUTF16AsUTF8(std::string& out, std::u16string_view s);
 // changed anything. Equivalent to UTF16ToUTF8(UTF8ToUTF16(s)) without the round trip.
 bool SanitizeUTF8(std::string& s);
 
+// Characters (code points) of a text; an invalid sequence counts as UTF8ToUTF16 decodes it,
+// one per maximal invalid subpart.
+std::size_t CountCharacters(std::string_view s);
+
+// Where the byte at `offset` stands, both from 1: lines end at CR LF, a lone CR or a lone
+// LF, columns count characters. The LF of a CR LF stands where its CR does, and the end of
+// a text that ends in a line break at the end of its last line (that break starts no line).
+struct TextPosition {
+  std::size_t line = 1, column = 1;
+};
+TextPosition PositionAt(std::string_view text, std::size_t offset);
+
 }  // namespace braceform::text

@@ -113,6 +113,34 @@ TEST_F(WindowTest, ReformatIsOneUndoStep) {
   EXPECT_EQ(editor()->text(), after);
 }
 
+TEST_F(WindowTest, CutTextWarnsWhereReadingStopped) {
+  const QString text = QStringLiteral("// note\r\n{\"a\":[1,2,{\"b\":tru}],\"c\":3}");
+  editor()->insert(text);
+  Click("ButtonCompact");
+  EXPECT_TRUE(reports_.empty());
+  ASSERT_EQ(ui_->boxes.size(), 1u);
+  EXPECT_EQ(ui_->boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(ui_->boxes[0].caption, "Braceform");
+  EXPECT_EQ(ui_->boxes[0].text,
+            "The text could not be read from line 2, column 16 on. What follows was left out of "
+            "the result. Undo brings back the whole text.");
+  EXPECT_EQ(form_->StatusText(), "");  // the work is over when the box shows
+  EXPECT_EQ(editor()->Text(), "{\"a\":[1,2,{\"b\":null\r\n");
+  editor()->undo();
+  EXPECT_EQ(editor()->text(), text);
+
+  // A text read to its end, trailing blanks and all, gives no notice; neither does the
+  // document-tree engine, which reports errors instead.
+  editor()->selectAll();
+  editor()->removeSelectedText();
+  editor()->insert(QStringLiteral("[1, 2]  \r\n\r\n"));
+  Click("ButtonHuman");
+  form_->findChild<QAction*>("DocumentTree1")->trigger();
+  Click("ButtonHuman");
+  EXPECT_EQ(ui_->boxes.size(), 1u);
+  EXPECT_TRUE(reports_.empty());
+}
+
 TEST_F(WindowTest, DocumentTreeErrorLeavesEditorAndReportsOnce) {
   const QString text = QStringLiteral("// note\r\n[1, 2");
   editor()->insert(text);
@@ -150,6 +178,8 @@ TEST_F(WindowTest, LoadThenSaveWritesCrLfAfterEveryLine) {
       {"bom.json", "\xEF\xBB\xBF[\"\xC3\xA9\"]", "[\"\xC3\xA9\"]\r\n"},
       {"utf16.json", std::string("\xFF\xFE[\0\"\0\xE9\0\"\0]\0", 12), "[\"\xC3\xA9\"]\r\n"},
       {"empty.json", "", ""},
+      {"one_empty_line.json", "\r\n", "\r\n"},
+      {"two_empty_lines.json", "\n\n", "\r\n\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

@@ -34,7 +34,7 @@ TEST(EditorText, GivenTextFinalBreakRule) {
        1},
       {"kept: no empty last line", true, "a\r\nb\r\n", "a\r\nb", "a\r\nb\r\n", 2},
       {"kept: no break given", true, "a\nb", "a\r\nb", "a\r\nb\r\n", 2},
-      {"kept: one break", true, "\r\n", "", "", 0},
+      {"kept: one break is one empty line", true, "\r\n", "", "\r\n", 1},
       {"kept: empty", true, "", "", "", 0},
   };
   for (const BreakCase& c : cases) {

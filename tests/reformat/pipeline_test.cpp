@@ -79,16 +79,18 @@ TEST(ErrorReportText, FullStopOnlyAfterCharactersAboveIt) {
 
 // The document of the end-to-end example: a comment line, then an object whose first
 // member name is written with typographic double quotes.
-const Lines kExample = {"// config", "{\xE2\x80\x9C" "a\xE2\x80\x9D:[1,2],\"b\":{}}"};
+const Lines kExample = {"// config",
+                        "{\xE2\x80\x9C"
+                        "a\xE2\x80\x9D:[1,2],\"b\":{}}"};
 
 TEST(ReformatDocument, SampleDocument) {
   EXPECT_EQ(Reformat(kExample, kCompact), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
   EXPECT_EQ(Reformat(kExample, kHuman), (Lines{"{", "  \"a\": ", "  [", "    1,", "    2", "  ],",
-                                          "  \"b\": {", "    }", "}"}));
+                                               "  \"b\": {", "    }", "}"}));
   ReformatOptions keepTabs;
   keepTabs.convertTabsToSpaces = false;
-  EXPECT_EQ(Reformat(kExample, kHuman, keepTabs),
-            (Lines{"{", "\t\"a\": ", "\t[", "\t\t1,", "\t\t2", "\t],", "\t\"b\": {", "\t\t}", "}"}));
+  EXPECT_EQ(Reformat(kExample, kHuman, keepTabs), (Lines{"{", "\t\"a\": ", "\t[", "\t\t1,", "\t\t2",
+                                                         "\t],", "\t\"b\": {", "\t\t}", "}"}));
   // Compact ignores the tab option.
   EXPECT_EQ(Reformat(kExample, kCompact, keepTabs), (Lines{"{\"a\":[1,2],\"b\":{}}"}));
 }
@@ -114,9 +116,13 @@ TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
       {"escaped_in_typographic_string", Q("[<<a\\<<b>>]"), "[\"a\\\"b\"]"},
       {"plain_quote_ends_typographic_string", Q("[<<a\", <<b>>]"), "[\"a\",\"b\"]"},
       // Single typographic quotes, U+201E, U+201F, guillemets and a dash stay as they are.
-      {"others_kept", "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\" ",
+      {"others_kept",
+       "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\" ",
        "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\""},
-      {"single_marks_not_a_name", "{\xE2\x80\x98" "a\xE2\x80\x99:1}", "{"},
+      {"single_marks_not_a_name",
+       "{\xE2\x80\x98"
+       "a\xE2\x80\x99:1}",
+       "{"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -154,6 +160,52 @@ TEST(ReformatDocument, Edges) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Reformat(c.in, c.mode), c.out);
   }
+}
+
+// Where the streaming engine stopped, in the document as the user had it: comment lines
+// counted, typographic quotes and characters outside the BMP one column each.
+TEST(ReformatDocument, ReportsWhereReadingStopped) {
+  constexpr std::size_t kComplete = 0;
+  const struct {
+    const char* name;
+    Lines in;
+    std::size_t line, column;  // kComplete: read to its end
+  } cases[] = {
+      {"example", {"{\"a\":[1,2,{\"b\":tru}],\"c\":3}"}, 1, 16},
+      {"cut_in_a_string", {"{\"a\": \"bc"}, 1, 7},
+      {"cut_at_the_end_of_a_number", {"[1,", "  23"}, 2, 5},
+      {"bad_number", {"[1, 01]"}, 1, 5},
+      {"after_a_name", {"{", "  \"a\" 1}"}, 2, 3},
+      {"after_the_first_value", {"{\"a\":1}", "  tail"}, 2, 3},
+      {"comment_lines_above", {"// one", "{", "  // two", "", "  \"a\": tru", "}"}, 5, 8},
+      {"comment_lines_after", {"[1,", "// one", "// two"}, 1, 4},
+      {"wide_characters_before", {Q("{<<a>>: \"\xF0\x9F\x98\x80\", \"b\": tru}")}, 1, 17},
+      {"trailing_white_space", {"{\"a\":1}  ", "", " \t"}, kComplete, 0},
+      {"blank_lines_only", {"", "  "}, kComplete, 0},
+      {"comment_after_value", {"[1]", "// done"}, kComplete, 0},
+  };
+  for (const auto& c : cases) {
+    for (ReformatMode mode : {kCompact, kHuman}) {
+      for (bool keep : {true, false}) {
+        SCOPED_TRACE(std::string(c.name) + (mode == kCompact ? " compact" : " human") +
+                     (keep ? " keep" : " in place"));
+        DocumentLines d = Doc(c.in);
+        ReformatOptions options;
+        options.keepDocumentOnFailure = keep;
+        const ReformatResult r = ReformatDocument(d, mode, options);
+        EXPECT_EQ(r.complete, c.line == kComplete);
+        EXPECT_EQ(r.line, c.line);
+        EXPECT_EQ(r.column, c.column);
+      }
+    }
+  }
+  // The result is what the engine wrote up to there.
+  EXPECT_EQ(Reformat(cases[0].in, kCompact), Lines{"{\"a\":[1,2,{\"b\":null"});
+  // The document-tree engine reads everything or raises an error.
+  ReformatOptions tree;
+  tree.humanReadableEngine = HumanReadableEngine::DocumentTree;
+  DocumentLines d = Doc({"[1]  "});
+  EXPECT_TRUE(ReformatDocument(d, kHuman, tree).complete);
 }
 
 TEST(ReformatDocument, UnquotedNames) {

@@ -186,7 +186,8 @@ TEST(StreamingReformat, ScannersReportTerminatorAndPosition) {
   EXPECT_EQ(s.next, nullptr);  // the terminator was the text's last byte
 
   char name[] = " \"a\\u0062\" : 1\0\0\0\0\0\0\0\0";
-  auto n = streaming::ScanMemberName(name);
+  std::string scratch;
+  auto n = streaming::ScanMemberName(name, scratch);
   ASSERT_TRUE(n.ok);
   EXPECT_EQ(std::string(n.name, n.length), "ab");
   EXPECT_EQ(n.next, name + 12);
@@ -284,8 +285,8 @@ TEST(StreamingReformat, ReportsWhereReadingStopped) {
       {"{\"a\":\"bc", 5},  // in a string: at its quote
       {"[1,2", 3},         // in a number running to the end
       {"123", 0},
-      {"{\"a\"", 1},       // after a name
-      {"{\"a\":", 5},      // after the colon: where the text ended
+      {"{\"a\"", 1},   // after a name
+      {"{\"a\":", 5},  // after the colon: where the text ended
       {"{\"a\": ", 6},
       {"[1,", 3},
       {"[true", 5},
@@ -311,11 +312,32 @@ TEST(StreamingReformat, ReportsWhereReadingStopped) {
 
       std::string padded = c.input + std::string(kTextPadding, '\0');
       ReformatStop sunk;
-      ReformatJSONBufferTo(padded.data(), c.input.size(), style, [](const char*, std::size_t) {},
-                           &sunk);
+      ReformatJSONBufferTo(
+          padded.data(), c.input.size(), style, [](const char*, std::size_t) {}, &sunk);
       EXPECT_EQ(sunk.complete, stop.complete);
       EXPECT_EQ(sunk.offset, stop.offset);
     }
+  }
+}
+
+// The walk reads its buffer in place without changing it: names with escapes are decoded
+// elsewhere, so what stands before the stop is still the caller's text.
+TEST(StreamingReformat, LeavesItsBufferUnchanged) {
+  const std::string input =
+      "{\"a\\u00e9\\n\":1,\"\\ud83d\\ude00\\\"\":[\"\\u0041\"],'q':2,b=3,\"t\\tz\": tru}";
+  for (TextWriterJSONFormat style :
+       {jsonCompact, jsonHumanReadable, jsonUnquotedPropName, jsonUnquotedPropNameCompact}) {
+    std::string buffer = input + std::string(kTextPadding, '\0');
+    ReformatStop stop;
+    const std::string out = ReformatJSONBuffer(buffer.data(), input.size(), style, &stop);
+    EXPECT_EQ(buffer.substr(0, input.size()), input);
+    if (style == jsonCompact) {
+      EXPECT_EQ(out,
+                "{\"a\xC3\xA9\\n\":1,\"\xF0\x9F\x98\x80\\\"\":[\"\\u0041\"],\"q\":2,\"b\":3,"
+                "\"t\\tz\":null");
+    }
+    EXPECT_FALSE(stop.complete);
+    EXPECT_EQ(stop.offset, input.find("tru"));
   }
 }
 

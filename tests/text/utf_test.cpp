@@ -38,11 +38,42 @@ TEST(Utf8, ValidationDecodingAndSanitizing) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(IsValidUTF8(c.utf8), c.valid);
     EXPECT_EQ(UTF8ToUTF16(c.utf8), c.utf16);
+    // A character per code point of the decoding: the low half of a pair is no second one.
+    std::size_t characters = 0;
+    for (char16_t u : c.utf16) characters += IsLowSurrogate(u) ? 0 : 1;
+    EXPECT_EQ(CountCharacters(c.utf8), characters);
     // Sanitizing must give exactly what the UTF-16 round trip gives.
     std::string s = c.utf8;
     EXPECT_EQ(SanitizeUTF8(s), !c.valid);
     EXPECT_EQ(s, UTF16ToUTF8(UTF8ToUTF16(c.utf8)));
     EXPECT_TRUE(IsValidUTF8(s));
+  }
+}
+
+TEST(PositionAt, LinesAndCharacterColumns) {
+  const struct {
+    std::string text;
+    std::size_t offset, line, column;
+  } cases[] = {
+      {"", 0, 1, 1},
+      {"abc", 0, 1, 1},
+      {"abc", 2, 1, 3},
+      {"a\r\nb\nc\rd", 7, 4, 1},  // CR LF, LF and a lone CR each end a line
+      {"a\n\rb", 3, 3, 1},        // LF then CR: two breaks
+      {"ab\r\ncd", 2, 1, 3},      // at the CR: just past the line's end
+      {"ab\r\ncd", 3, 1, 3},      // the LF stands where its CR does
+      {"ab\r\n", 4, 1, 3},        // the end, after the final break: the last line's end
+      {"ab\n\n", 4, 2, 1},        // ... which may be an empty line
+      {"ab", 9, 1, 3},            // beyond the end: the end
+      {"\xC3\xA9\xE2\x80\x9C\xF0\x9F\x98\x80x", 9, 1, 4},  // one column per character
+      {"\xE2\x82x", 2, 1, 2},  // an invalid sequence counts as its decoding does
+      {std::string(40, 'a') + "\r\n" + std::string(40, 'b') + "\n" + "cc", 84, 3, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.text) + " at " + std::to_string(c.offset));
+    const TextPosition at = PositionAt(c.text, c.offset);
+    EXPECT_EQ(at.line, c.line);
+    EXPECT_EQ(at.column, c.column);
   }
 }
 

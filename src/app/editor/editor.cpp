@@ -156,13 +156,19 @@ std::string_view Editor::Content() const {
 
 std::string Editor::Text() const { return NormaliseLineBreaks(Content()); }
 
+bool Editor::HoldsOneEmptyLine() const {
+  return oneEmptyLine_ && Sci(SCI_GETLENGTH) == 0 && !Sci(SCI_GETMODIFY);
+}
+
 std::string Editor::TextForm() const {
+  if (HoldsOneEmptyLine()) return "\r\n";
   std::string text = Text();  // room for the final break is reserved
   if (keepFinalBreak_ && !text.empty()) text += "\r\n";
   return text;
 }
 
 DocumentLines Editor::Lines() const {
+  if (HoldsOneEmptyLine()) return DocumentLines::FromText(std::string_view("\r\n"));
   std::string_view content = Content();
   if (content.empty()) return {};
   std::string text;
@@ -222,6 +228,7 @@ void Editor::SetLines(const DocumentLines& lines) {
   std::string_view form = lines.TextForm();
   if (!form.empty()) form.remove_suffix(2);  // kept by the final-break rule instead
   Load(form);
+  oneEmptyLine_ = lines.Count() == 1 && form.empty();
 }
 
 namespace {
@@ -240,7 +247,9 @@ std::string_view EditorContent(std::string_view text, bool keepFinalBreak, std::
 
 void Editor::SetText(std::string_view text) {
   std::string buffer;
-  Load(EditorContent(text, keepFinalBreak_, buffer));
+  std::string_view content = EditorContent(text, keepFinalBreak_, buffer);
+  Load(content);
+  oneEmptyLine_ = content.empty() && !text.empty();  // a single line break was given
 }
 
 void Editor::ReplaceText(std::string_view text) {
@@ -256,6 +265,7 @@ void Editor::ReplaceText(std::string_view text) {
 }
 
 void Editor::ClearAll() {
+  oneEmptyLine_ = false;
   Sci(SCI_CLEARALL);
   Sci(SCI_MARKERDELETEALL, static_cast<std::uintptr_t>(-1));
   Sci(SCI_EMPTYUNDOBUFFER);

@@ -75,12 +75,16 @@ class Editor : public QsciScintilla {
   // The editor's own bytes, valid until the next change.
   std::string_view Content() const;
   void ApplyDocumentSettings();
+  bool HoldsOneEmptyLine() const;
   std::int64_t ToUTF16(long pos) const;
   long FromUTF16(std::int64_t offset) const;
   void UpdateGutter();
   bool EnhancedEnd(bool extend);
 
   bool keepFinalBreak_ = false;
+  // One empty line was given: it shows as no text at all, like an empty document. It holds
+  // for as long as the text is as it was given (undo can bring that back).
+  bool oneEmptyLine_ = false;
   int gutterDigits_ = 0;
   QMenu* popupMenu_ = nullptr;
 };
