@@ -206,6 +206,16 @@ std::string DecodeText(std::string&& bytes, const std::string& ansiCodePage) {
   return DecodeAnsi(bytes, ansiCodePage.empty() ? UserAnsiCodePage() : ansiCodePage);
 }
 
+std::string DecodeMarkedOrAnsi(std::string&& bytes, const std::string& ansiCodePage) {
+  auto u = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  const bool marked =
+      (n >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) ||
+      (n >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF)));
+  if (marked) return DecodeText(std::move(bytes), ansiCodePage);
+  return DecodeAnsi(bytes, ansiCodePage.empty() ? UserAnsiCodePage() : ansiCodePage);
+}
+
 DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePage) {
   return DocumentLines::FromText(DecodeText(std::move(bytes), ansiCodePage));
 }

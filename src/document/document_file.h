@@ -25,6 +25,10 @@ DocumentLines DecodeDocument(std::string&& bytes, const std::string& ansiCodePag
 // The same decoding into one text, without splitting (the CLI's --raw tree path).
 std::string DecodeText(std::string&& bytes, const std::string& ansiCodePage = {});
 
+// A small text file of the program's own (a mapping list): its byte-order mark, when it has
+// one, gives the encoding; otherwise the ANSI code page, without trying UTF-8 first.
+std::string DecodeMarkedOrAnsi(std::string&& bytes, const std::string& ansiCodePage = {});
+
 // The iconv name of the ANSI code page of the user's locale (LC_ALL, LC_CTYPE, LANG),
 // "CP1252" when unknown.
 std::string UserAnsiCodePage();
