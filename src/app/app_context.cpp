@@ -1,8 +1,10 @@
 #include "app_context.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStandardPaths>
 
+#include "restart.h"
 #include "start_up.h"
 
 namespace braceform {
@@ -40,8 +42,9 @@ void MemorySettingsStore::SetValue(const QString& name, const QVariant& value) {
 
 AppContext MakeAppContext(const QStringList& arguments) {
   AppContext context;
-  context.exePath =
-      arguments.isEmpty() ? QCoreApplication::applicationFilePath() : arguments.first();
+  (void)arguments;
+  // The running file: the name the program was started by may be a bare command name.
+  context.exePath = QCoreApplication::applicationFilePath();
   context.identity = ReadAppIdentity(context.exePath);
   context.dataFolder =
       ChooseDataFolder(QCoreApplication::applicationDirPath(),
@@ -50,6 +53,9 @@ AppContext MakeAppContext(const QStringList& arguments) {
   context.settingsFile = OpenSettingsStore(context.dataFolder + QStringLiteral("settings.ini"));
   context.settings = std::make_shared<NativeSettingsStore>();
   context.ui = std::make_shared<DesktopUiServices>();
+  context.restart = [exe = QFile::encodeName(context.exePath)] {
+    StartAgainLater(exe.toStdString());
+  };
   return context;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -55,6 +56,8 @@ struct AppContext {
   std::unique_ptr<QSettings> settingsFile;
   std::shared_ptr<SettingsStore> settings;
   std::shared_ptr<UiServices> ui;
+  // Starts the program anew once this one has ended (the language dialog's restart).
+  std::function<void()> restart;
 };
 
 // The program's own context: identity from the build's version record, the data folder

@@ -20,10 +20,12 @@
 
 #include "dialogs/find_dialog.h"
 #include "dialogs/find_text.h"
+#include "dialogs/translate_form.h"
 #include "document/document_file.h"
 #include "editor/editor.h"
 #include "editor/json_lexer.h"
 #include "error_report.h"
+#include "i18n/translate.h"
 #include "ui_helpers.h"
 
 namespace braceform {
@@ -81,6 +83,29 @@ void AppForm::FormCreate() {
   timerParam_->setInterval(100);
   connect(timerParam_, &QTimer::timeout, this, [this] { Guarded([this] { TimerParamTimer(); }); });
   timerParam_->start();
+  LoadLanguage();
+}
+
+namespace {
+const QString kLanguageSetting = QStringLiteral("Language");
+}  // namespace
+
+void AppForm::LoadLanguage() {
+  const std::string exeFolder =
+      QFile::encodeName(QFileInfo(context_.exePath).absolutePath()).toStdString();
+  // A stored file that has since been removed no longer decides; the built-in English has
+  // no file and is kept as its name.
+  std::string stored =
+      QFile::encodeName(context_.settings->Value(kLanguageSetting).toString()).toStdString();
+  if (!stored.empty() && stored != "English.lang.txt" &&
+      !QFileInfo::exists(QString::fromStdString(LanguagesFolderFor(exeFolder) + "/" + stored))) {
+    stored.clear();
+  }
+  Guarded([&] { LoadInterfaceLanguage(exeFolder, stored); });
+}
+
+void AppForm::SetLanguageFile(const QString& fileName) {
+  context_.settings->SetValue(kLanguageSetting, fileName);
 }
 
 void AppForm::CreateLayout() {
@@ -484,7 +509,11 @@ void AppForm::Help2Click() {
 
 void AppForm::UpdateNotifications1Click() {}
 
-void AppForm::Language1Click() {}
+void AppForm::Language1Click() {
+  TranslateForm dialog(
+      context_, [this](const QString& fileName) { SetLanguageFile(fileName); }, this);
+  dialog.exec();
+}
 
 void AppForm::SendFeedback1Click() {}
 

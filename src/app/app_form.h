@@ -59,8 +59,8 @@ class AppForm : public QMainWindow {
   void About1Click();
   void Button1Click();
   void Button2Click();
-  // Called by the language dialog before a restart; the window has nothing to do.
-  void SetLanguageFile(const QString& fileName) { (void)fileName; }
+  // Called by the language dialog before a restart: the next start loads that file.
+  void SetLanguageFile(const QString& fileName);
 
   Editor* editor() const { return editor_; }
   DocumentLines& documentLines() { return documentLines_; }
@@ -84,6 +84,8 @@ class AppForm : public QMainWindow {
   class Busy;
 
   void FormCreate();
+  // The interface language of this run: the stored choice, else the user's language.
+  void LoadLanguage();
   void CreateLayout();
   void CreateMenus();
   void CreateHelpMenu();

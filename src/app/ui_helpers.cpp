@@ -9,13 +9,21 @@
 
 #include "i18n/translate.h"
 
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+// Resources in a static library are registered only when asked for by name.
+static void InitResources() {
+  Q_INIT_RESOURCE(icons);
+  Q_INIT_RESOURCE(flags);
+}
 
 namespace braceform {
 
-QIcon Icon(const char* themeName, const char* bundled) {
-  static const bool resources = (InitIconResources(), true);
+void EnsureResources() {
+  static const bool resources = (InitResources(), true);
   (void)resources;
+}
+
+QIcon Icon(const char* themeName, const char* bundled) {
+  EnsureResources();
   return QIcon::fromTheme(QString::fromLatin1(themeName),
                           QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(bundled))));
 }

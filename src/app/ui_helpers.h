@@ -10,6 +10,9 @@ class QPushButton;
 
 namespace braceform {
 
+// Registers the pictures compiled into the program; before any ":/" path is used.
+void EnsureResources();
+
 // The freedesktop theme's icon `themeName`, else the bundled picture ":/icons/<bundled>.png".
 QIcon Icon(const char* themeName, const char* bundled);
 
