@@ -2,20 +2,49 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <memory>
 #include <vector>
 
 #include "i18n/translate.h"
 
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+// Resources of a static library register only when asked to, outside any namespace.
+static void InitIconResources() {
+  Q_INIT_RESOURCE(icons);
+  Q_INIT_RESOURCE(about);
+}
 
 namespace braceform {
 
-QIcon Icon(const char* themeName, const char* bundled) {
+void InitBundledResources() {
   static const bool resources = (InitIconResources(), true);
   (void)resources;
+}
+
+QIcon SvgIcon(const QString& resource) {
+  InitBundledResources();
+  QSvgRenderer renderer(resource);
+  QIcon icon;
+  for (int side : {16, 24, 32, 48, 64, 96, 128, 256}) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+QIcon ProgramIcon() { return SvgIcon(QStringLiteral(":/about/app-icon.svg")); }
+
+QIcon Icon(const char* themeName, const char* bundled) {
+  InitBundledResources();
   return QIcon::fromTheme(QString::fromLatin1(themeName),
                           QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(bundled))));
 }

@@ -10,6 +10,15 @@ class QPushButton;
 
 namespace braceform {
 
+// Makes the pictures compiled into the window library available (once; idempotent).
+void InitBundledResources();
+
+// An icon drawn from an SVG resource at the usual icon sizes, for every screen scale.
+QIcon SvgIcon(const QString& resource);
+
+// The program's own icon (braces), the application window icon.
+QIcon ProgramIcon();
+
 // The freedesktop theme's icon `themeName`, else the bundled picture ":/icons/<bundled>.png".
 QIcon Icon(const char* themeName, const char* bundled);
 
