@@ -271,6 +271,7 @@ void AboutBox::tmTimerTimer() {
   QPainter painter(&backBuffer_);
   QFont font = this->font();
   font.setPixelSize(MatrixRain::kCharHeight);
+  font.setStyleStrategy(QFont::NoSubpixelAntialias);  // coloured glyphs keep their colour
   painter.setFont(font);
   const QRect client = rect();
   QRegion dirty;
@@ -283,7 +284,7 @@ void AboutBox::tmTimerTimer() {
       painter.setPen(QColor(cell.colour.red, cell.colour.green, cell.colour.blue));
       painter.drawText(box, Qt::AlignCenter, QString(QLatin1Char(cell.character)));
     }
-    dirty += box;
+    dirty += box.intersected(client);
   }
   painter.end();
   lastStepRegion_ = dirty;
