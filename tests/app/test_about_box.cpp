@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QSvgRenderer>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <deque>
@@ -14,6 +15,7 @@
 
 #include "app_test_util.h"
 #include "dialogs/about/about_box.h"
+#include "ui_helpers.h"
 #include "version_info.h"
 
 namespace braceform::testing {
@@ -252,6 +254,29 @@ TEST(AboutBoxRules, ButtonMenuIsNotReopenedByTheClickThatClosedIt) {
   now += 10;  // another button opens its menu whatever the time
   EXPECT_TRUE(dropper.Show(&other, &menu));
   EXPECT_EQ(shown.size(), 4u);
+}
+
+// The pictures are compiled in and drawn at the sizes the dialog lays them out at.
+TEST(AboutBoxRules, PicturesAreBundledVectorImages) {
+  InitBundledResources();
+  const struct {
+    const char* resource;
+    QSize size;
+  } pictures[] = {{":/about/tarnvex-logo-big-ai-black.svg", {344, 105}},
+                  {":/about/cat.svg", {320, 214}},
+                  {":/about/app-icon.svg", {64, 64}},
+                  {":/about/arrow.svg", {16, 16}}};
+  for (const auto& p : pictures) {
+    QSvgRenderer renderer{QString::fromLatin1(p.resource)};
+    EXPECT_TRUE(renderer.isValid()) << p.resource;
+    EXPECT_EQ(renderer.defaultSize(), p.size) << p.resource;
+  }
+  const QIcon icon = ProgramIcon();
+  ASSERT_FALSE(icon.isNull());
+  const QImage large = icon.pixmap(QSize(256, 256)).toImage();
+  EXPECT_EQ(large.size(), QSize(256, 256));  // drawn at that size, not scaled up from 32
+  EXPECT_EQ(qAlpha(large.pixel(0, 0)), 0);   // rounded corner
+  EXPECT_EQ(qAlpha(large.pixel(128, 128)), 255);
 }
 
 // --- The dialog ----------------------------------------------------------------------
