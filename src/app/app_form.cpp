@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "dialogs/about/about_box.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/find_text.h"
 #include "dialogs/translate_form.h"
@@ -517,7 +518,10 @@ void AppForm::Language1Click() {
 
 void AppForm::SendFeedback1Click() {}
 
-void AppForm::About1Click() {}
+void AppForm::About1Click() {
+  AboutBox box(context_, this);
+  box.exec();
+}
 
 void AppForm::Button1Click() { sendFeedback1_->trigger(); }
 void AppForm::Button2Click() { about1_->trigger(); }

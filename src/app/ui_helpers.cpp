@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <memory>
 #include <vector>
 
@@ -13,6 +16,7 @@
 static void InitResources() {
   Q_INIT_RESOURCE(icons);
   Q_INIT_RESOURCE(flags);
+  Q_INIT_RESOURCE(about);
 }
 
 namespace braceform {
@@ -21,6 +25,24 @@ void EnsureResources() {
   static const bool resources = (InitResources(), true);
   (void)resources;
 }
+
+QIcon SvgIcon(const QString& resource) {
+  EnsureResources();
+  QSvgRenderer renderer(resource);
+  QIcon icon;
+  for (int side : {16, 24, 32, 48, 64, 96, 128, 256}) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+QIcon ProgramIcon() { return SvgIcon(QStringLiteral(":/about/app-icon.svg")); }
 
 QIcon Icon(const char* themeName, const char* bundled) {
   EnsureResources();

@@ -13,6 +13,12 @@ namespace braceform {
 // Registers the pictures compiled into the program; before any ":/" path is used.
 void EnsureResources();
 
+// An icon drawn from an SVG resource at the usual icon sizes, for every screen scale.
+QIcon SvgIcon(const QString& resource);
+
+// The program's own icon (braces), the application window icon.
+QIcon ProgramIcon();
+
 // The freedesktop theme's icon `themeName`, else the bundled picture ":/icons/<bundled>.png".
 QIcon Icon(const char* themeName, const char* bundled);
 
