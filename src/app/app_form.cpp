@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QDate>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -16,17 +18,24 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
+#include <future>
+#include <optional>
 #include <string>
 
 #include "dialogs/about/about_box.h"
+#include "dialogs/feedback_form.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/find_text.h"
+#include "dialogs/new_ver.h"
 #include "dialogs/translate_form.h"
 #include "document/document_file.h"
 #include "editor/editor.h"
 #include "editor/json_lexer.h"
 #include "error_report.h"
 #include "i18n/translate.h"
+#include "online/post_form.h"
+#include "online/update_check.h"
 #include "ui_helpers.h"
 
 namespace braceform {
@@ -68,7 +77,29 @@ AppForm::AppForm(AppContext& context, const QStringList& arguments, QWidget* par
   FormCreate();
 }
 
-AppForm::~AppForm() = default;
+// The per-user store as the update check sees it: text values, none when missing.
+class SettingsUpdateStore : public UpdateStore {
+ public:
+  explicit SettingsUpdateStore(std::shared_ptr<SettingsStore> settings)
+      : settings_(std::move(settings)) {}
+  std::optional<std::string> Read(const std::string& name) override {
+    const QVariant v = settings_->Value(QString::fromStdString(name));
+    if (!v.isValid()) return std::nullopt;
+    return v.toString().toStdString();
+  }
+  void Write(const std::string& name, const std::string& value) override {
+    settings_->SetValue(QString::fromStdString(name), QString::fromStdString(value));
+  }
+
+ private:
+  std::shared_ptr<SettingsStore> settings_;
+};
+
+AppForm::~AppForm() {
+  // A check still waiting for the server ends now, not at its time-outs.
+  cancelCheck_ = true;
+  if (checker_.joinable()) checker_.join();
+}
 
 void AppForm::FormCreate() {
   setWindowTitle(identity().AppTitle);
@@ -84,7 +115,59 @@ void AppForm::FormCreate() {
   timerParam_->setInterval(100);
   connect(timerParam_, &QTimer::timeout, this, [this] { Guarded([this] { TimerParamTimer(); }); });
   timerParam_->start();
+
+  updateStore_ = std::make_unique<SettingsUpdateStore>(context_.settings);
+  updateState_ = std::make_unique<UpdateCheckState>();
+  timerChecker_ = new QTimer(this);
+  timerChecker_->setObjectName(QStringLiteral("TimerChecker"));
+  timerChecker_->setInterval(1000);
+  connect(timerChecker_, &QTimer::timeout, this,
+          [this] { Guarded([this] { TimerCheckerTimer(); }); });
+  timerChecker_->start();
   LoadLanguage();
+}
+
+void AppForm::TimerCheckerTimer() {
+  if (!updateCheckStarted_) {
+    updateCheckStarted_ = true;
+    UpdateCheckInput input;
+    input.store = updateStore_.get();
+    input.appTitle = identity().AppTitle.toStdString();
+    input.appVersion = identity().AppVersion.toStdString();
+    input.os = OperatingSystemDescription();
+    input.localeName = UserLocaleName();
+    input.endpoint = UpdateEndpoint();
+    input.today = [] {
+      return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+    };
+    input.cancel = &cancelCheck_;
+    // Widgets live on this thread: the box is shown here while the check waits for it.
+    input.showAnnouncement = [this](const std::string& text) {
+      auto closed = std::make_shared<std::promise<void>>();
+      std::future<void> done = closed->get_future();
+      QMetaObject::invokeMethod(
+          this,
+          [this, closed, text = QString::fromStdString(text)] {
+            context_.ui->ShowMessage(this, QMessageBox::Warning, Translated("IMPORTANT"), text);
+            closed->set_value();
+          },
+          Qt::QueuedConnection);
+      while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+        if (cancelCheck_) return;
+      }
+    };
+    checker_ = std::thread([input, state = updateState_.get()] { CheckNow(input, *state); });
+    return;
+  }
+  if (!updateState_->done.load(std::memory_order_acquire)) return;
+  timerChecker_->stop();
+  if (checker_.joinable()) checker_.join();
+  updateNotifications1_->setEnabled(true);
+  if (updateState_->showUpdateValue == 0) updateNotifications1_->setChecked(false);
+  if (updateState_->available && !newVer_) {
+    newVer_ = new NewVer(context_, QString::fromStdString(updateState_->serverVersion),
+                         QString::fromStdString(updateState_->downloadURL), this);
+  }
 }
 
 namespace {
@@ -508,7 +591,10 @@ void AppForm::Help2Click() {
   context_.ui->OpenUrl(QUrl(OnlineHelpAddress(identity().AppProductName)));
 }
 
-void AppForm::UpdateNotifications1Click() {}
+// The action checks and unchecks itself; the store follows it.
+void AppForm::UpdateNotifications1Click() {
+  SetShowUpdate(*updateStore_, updateNotifications1_->isChecked());
+}
 
 void AppForm::Language1Click() {
   TranslateForm dialog(
@@ -516,7 +602,10 @@ void AppForm::Language1Click() {
   dialog.exec();
 }
 
-void AppForm::SendFeedback1Click() {}
+void AppForm::SendFeedback1Click() {
+  FeedbackForm dialog(context_, this);
+  dialog.exec();
+}
 
 void AppForm::About1Click() {
   AboutBox box(context_, this);

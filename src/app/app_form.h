@@ -3,8 +3,11 @@
 // (Editor1, ButtonHuman, New1, ...), so tests and readers find them by those names.
 #include <QMainWindow>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
 
 #include "app_context.h"
 #include "document/document_lines.h"
@@ -22,6 +25,9 @@ namespace braceform {
 
 class Editor;
 class FindDialog;
+class NewVer;
+class UpdateStore;
+struct UpdateCheckState;
 
 inline constexpr std::int64_t kColouringLimit = 104857600;  // 100 MiB
 inline constexpr std::int64_t kDisplayLimit = 2147483648;   // 2 GiB
@@ -70,6 +76,11 @@ class AppForm : public QMainWindow {
   QString StatusText() const;
   ReformatOptions Options() const;
   QTimer* timerParam() const { return timerParam_; }
+  QTimer* timerChecker() const { return timerChecker_; }
+  NewVer* newVer() const { return newVer_; }
+  // The update check: starts the check thread on its first tick, applies its results once
+  // it has finished.
+  void TimerCheckerTimer();
 
   // Test seam.
   void SetSizeLimits(std::int64_t colouring, std::int64_t display);
@@ -112,6 +123,13 @@ class AppForm : public QMainWindow {
   FindDialog* findDialog_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QTimer* timerParam_ = nullptr;
+  QTimer* timerChecker_ = nullptr;
+  bool updateCheckStarted_ = false;
+  std::unique_ptr<UpdateStore> updateStore_;
+  std::unique_ptr<UpdateCheckState> updateState_;
+  std::atomic<bool> cancelCheck_{false};
+  std::thread checker_;
+  NewVer* newVer_ = nullptr;
   QPushButton* buttonLoad_ = nullptr;
   QPushButton* buttonSave_ = nullptr;
   QPushButton* buttonHuman_ = nullptr;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "document/document_file.h"
+#include "text/lines.h"
 #include "text/utf.h"
 
 namespace braceform {
@@ -60,19 +61,6 @@ std::string_view TrimControls(std::string_view s) {
   return s;
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
-}
-
 // The text after the first "}" of the line that starts with "{key}"; null when none does.
 const std::string* FindEntryLine(std::string_view key, const std::vector<std::string>& lines,
                                  std::size_t& valueStart) {
@@ -93,7 +81,7 @@ std::string MappedLanguageFile(const std::string& folder, unsigned uiLanguage) {
     return {};
   }
   const std::string wanted = std::to_string(uiLanguage);
-  for (const std::string& line : SplitLines(DecodeMarkedOrAnsi(std::move(bytes)))) {
+  for (const std::string& line : text::SplitLines(DecodeMarkedOrAnsi(std::move(bytes)))) {
     const std::size_t comma = line.find(',');
     if (comma == std::string::npos) continue;
     if (TrimControls(std::string_view(line).substr(0, comma)) != wanted) continue;
@@ -170,7 +158,7 @@ std::vector<std::string> ReadLanguageFile(const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
   text::SanitizeUTF8(bytes);
-  return SplitLines(bytes);
+  return text::SplitLines(bytes);
 }
 
 std::string LanguageNameOf(std::string_view fileName) {

@@ -8,23 +8,11 @@
 #include <fstream>
 
 #include "online/post_form.h"
+#include "text/lines.h"
 
 namespace braceform {
 
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
 
 std::string Line(const std::vector<std::string>& lines, std::size_t number) {
   return number <= lines.size() ? lines[number - 1] : std::string();
@@ -118,7 +106,7 @@ void Check(const UpdateCheckInput& input, UpdateCheckState& state) {
   if (reply.rfind("ERROR", 0) == 0) failed = true;
   if (failed) return;
 
-  const std::vector<std::string> lines = SplitLines(reply);
+  const std::vector<std::string> lines = text::SplitLines(reply);
   const std::string version = ExtractTagValue(Line(lines, 1), "version");
   WriteIgnoringErrors(input.store, "CurrentVersion", version);
   const std::string url = ExtractTagValue(Line(lines, 2), "url");

@@ -223,7 +223,7 @@ TEST_F(LanguageDialogTest, ShippedFilesTranslateTheFindMessageForAnAustrianUser)
 TEST(ShippedLanguages, TranslateEveryTextTheProgramLooksUp) {
   std::set<QString> wanted;
   const QRegularExpression lookup(
-      QStringLiteral(R"re((?:Translated|TranslateText)\("([^"]+)"\))re"));
+      QStringLiteral(R"re(\b(?:Translated|TranslateText|Text)\("([^"]+)"\))re"));
   QDirIterator sources(QStringLiteral(BRACEFORM_SOURCE_DIR "/src/app"), {"*.cpp"}, QDir::Files,
                        QDirIterator::Subdirectories);
   while (sources.hasNext()) {
