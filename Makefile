@@ -2,11 +2,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+PKG_BUILD  ?= build-package
 FUZZ_SECONDS ?= 30
 GENERATOR  := -G Ninja
 JOBS       ?= $(shell nproc)
 
-.PHONY: all bootstrap build build-werror run test test-unit test-quick test-asan test-fuzz fuzz-build fuzz bench clean
+.PHONY: all bootstrap build build-werror run test test-unit test-quick test-asan test-fuzz fuzz-build fuzz bench clean package
 
 all: build
 
@@ -24,6 +25,13 @@ build-werror: bootstrap
 
 run: build
 	$(BUILD)/src/app/braceform $(ARGS)
+
+# A Debian package of the window and the CLI, installed under /usr: build-package/braceform_*.deb
+package: bootstrap
+	cmake -S . -B $(PKG_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DBRACEFORM_TESTS=OFF
+	cmake --build $(PKG_BUILD) -j $(JOBS)
+	cd $(PKG_BUILD) && cpack -G DEB
 
 # Sanitizer build of the Qt-free layers and their tests.
 test-asan: bootstrap
@@ -64,4 +72,4 @@ bench: bootstrap
 	bench/compare
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD)
