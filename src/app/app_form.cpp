@@ -177,19 +177,29 @@ const QString kLanguageSetting = QStringLiteral("Language");
 void AppForm::LoadLanguage() {
   const std::string exeFolder =
       QFile::encodeName(QFileInfo(context_.exePath).absolutePath()).toStdString();
-  // A stored file that has since been removed no longer decides; the built-in English has
-  // no file and is kept as its name.
-  std::string stored =
+  // "English" is the built-in language: no file. A stored file that has since been removed
+  // no longer decides: the automatic choice does.
+  const std::string stored =
       QFile::encodeName(context_.settings->Value(kLanguageSetting).toString()).toStdString();
-  if (!stored.empty() && stored != "English.lang.txt" &&
-      !QFileInfo::exists(QString::fromStdString(LanguagesFolderFor(exeFolder) + "/" + stored))) {
-    stored.clear();
-  }
-  Guarded([&] { LoadInterfaceLanguage(exeFolder, stored); });
+  const bool storedFileExists =
+      !stored.empty() &&
+      QFileInfo(QString::fromStdString(LanguagesFolderFor(exeFolder) + "/" + stored)).isFile();
+  Guarded([&] {
+    if (stored == "English") {
+      LoadInterfaceLanguage(exeFolder, {}, kNoLanguageId);
+    } else {
+      LoadInterfaceLanguage(exeFolder, storedFileExists ? stored : std::string());
+    }
+  });
 }
 
+// The built-in English has no file of its own: it is kept by its name.
 void AppForm::SetLanguageFile(const QString& fileName) {
-  context_.settings->SetValue(kLanguageSetting, fileName);
+  const bool builtInEnglish =
+      fileName == QLatin1String("English.lang.txt") &&
+      !QFileInfo(QString::fromStdString(LanguagesFolder()) + QLatin1Char('/') + fileName).isFile();
+  context_.settings->SetValue(kLanguageSetting,
+                              builtInEnglish ? QStringLiteral("English") : fileName);
 }
 
 void AppForm::CreateLayout() {

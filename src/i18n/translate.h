@@ -15,6 +15,9 @@ namespace braceform {
 // copies), else the installed share/braceform/Languages when that exists, else the first.
 std::string LanguagesFolderFor(const std::string& exeFolder);
 
+// A language identifier that no mapping line names: the built-in English.
+inline constexpr unsigned kNoLanguageId = 0;
+
 // Fills the language state. An empty `fileName` chooses the file that LanguageCodes.csv maps
 // `uiLanguage` to; a non-empty one loads that file and skips the choice. Throws FileError
 // when the chosen file exists but cannot be read (the state is then set, with no lines).

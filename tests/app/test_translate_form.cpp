@@ -165,13 +165,14 @@ TEST_F(LanguageDialogTest, ConfirmedRestartStoresTheChoiceAndStartsAgain) {
   dialog->comboBox()->setCurrentText(QStringLiteral("English"));
   ui_->nextAnswer = 0;
   dialog->okButton()->click();
-  EXPECT_EQ(context_->settings->Value(QStringLiteral("Language")).toString(), "English.lang.txt");
+  EXPECT_EQ(context_->settings->Value(QStringLiteral("Language")).toString(), "English");
   EXPECT_EQ(restarts_, 1);
   EXPECT_EQ(dialog->result(), QDialog::Accepted);
 
   // The next start shows the choice, not the language the mapping gives.
-  StartWith({kGerman, kFrench, kCodes}, QStringLiteral("English.lang.txt"));
+  StartWith({kGerman, kFrench, kCodes}, QStringLiteral("English"));
   EXPECT_EQ(LoadedLanguageFile(), "");
+  EXPECT_EQ(LanguageFileList().size(), 2u);
   StartWith({kGerman, kFrench, kCodes}, QStringLiteral("French.lang.txt"));
   EXPECT_EQ(CurrentLanguageName(), "French");
   // A stored file that is gone leaves the choice to the mapping again.
