@@ -5,6 +5,7 @@
 
 #include "document/document_file.h"
 #include "text/lines.h"
+#include "text/unicode.h"
 #include "text/utf.h"
 
 namespace braceform {
@@ -38,12 +39,10 @@ bool IsFile(const std::string& path) {
   return fs::exists(path, ec) && !fs::is_directory(path, ec);
 }
 
-char FoldAsciiCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) return false;
+    if (text::FoldAscii(a[i]) != text::FoldAscii(b[i])) return false;
   }
   return true;
 }
@@ -53,12 +52,6 @@ bool MatchesLanguagePattern(std::string_view name) {
   constexpr std::string_view tail = "lang.txt";
   return name.size() >= tail.size() &&
          EqualsIgnoringAsciiCase(name.substr(name.size() - tail.size()), tail);
-}
-
-std::string_view TrimControls(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-  return s;
 }
 
 // The text after the first "}" of the line that starts with "{key}"; null when none does.
@@ -84,8 +77,8 @@ std::string MappedLanguageFile(const std::string& folder, unsigned uiLanguage) {
   for (const std::string& line : text::SplitLines(DecodeMarkedOrAnsi(std::move(bytes)))) {
     const std::size_t comma = line.find(',');
     if (comma == std::string::npos) continue;
-    if (TrimControls(std::string_view(line).substr(0, comma)) != wanted) continue;
-    return std::string(TrimControls(std::string_view(line).substr(comma + 1)));
+    if (text::TrimBlanks(std::string_view(line).substr(0, comma)) != wanted) continue;
+    return std::string(text::TrimBlanks(std::string_view(line).substr(comma + 1)));
   }
   return {};
 }
@@ -116,7 +109,7 @@ void LoadInterfaceLanguage(const std::string& exeFolder, const std::string& file
     if (MatchesLanguagePattern(name)) state.languageFileList.push_back(std::move(name));
   }
 
-  std::string chosen(TrimControls(fileName));
+  std::string chosen(text::TrimBlanks(fileName));
   if (chosen.empty() && IsFile(state.languagesFolder + "/LanguageCodes.csv")) {
     const std::string mapped = MappedLanguageFile(state.languagesFolder, uiLanguage);
     for (const std::string& onDisk : state.languageFileList) {

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "text/lines.h"
+
 namespace braceform {
 
 namespace {
@@ -34,12 +36,7 @@ bool IsValidEmail(const std::string& text) {
   return rc > 0;
 }
 
-std::string TrimControls(const std::string& text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
-  return text.substr(begin, end - begin);
-}
+std::string TrimControls(const std::string& text) { return std::string(text::TrimBlanks(text)); }
 
 std::string ComposeFeedback(FeedbackMark mark, const std::string& likeCaption,
                             const std::string& dislikeCaption, const std::string& message) {

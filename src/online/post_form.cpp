@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "text/unicode.h"
 #include "text/utf.h"
 #include "version/version_record.h"
 
@@ -43,9 +44,7 @@ bool StartsWithHttps(const std::string& url) {
   static constexpr std::string_view kScheme = "https://";
   if (url.size() < kScheme.size()) return false;
   for (std::size_t i = 0; i < kScheme.size(); ++i) {
-    char c = url[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != kScheme[i]) return false;
+    if (text::LowerAscii(url[i]) != kScheme[i]) return false;
   }
   return true;
 }
@@ -89,17 +88,11 @@ int OnProgress(void* user, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTo
   return 0;
 }
 
-std::string ToLowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return s;
-}
-
 // The charset parameter of a Content-Type value; empty when there is none.
 std::string CharsetOf(const char* contentType) {
   if (!contentType) return {};
-  const std::string lower = ToLowerAscii(contentType);
+  std::string lower = contentType;
+  for (char& c : lower) c = text::LowerAscii(c);
   const std::size_t at = lower.find("charset=");
   if (at == std::string::npos) return {};
   std::string value = lower.substr(at + 8);

@@ -9,6 +9,7 @@
 
 #include "online/post_form.h"
 #include "text/lines.h"
+#include "text/unicode.h"
 
 namespace braceform {
 
@@ -124,9 +125,7 @@ void Check(const UpdateCheckInput& input, UpdateCheckState& state) {
 std::string ExtractTagValue(const std::string& line, const std::string& tag) {
   if (line.empty() || tag.empty()) return {};
   std::string lower = tag;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
+  for (char& c : lower) c = text::LowerAscii(c);
   std::string open(1, '<');
   open.append(lower).push_back('>');
   std::string close("</");

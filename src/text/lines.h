@@ -6,6 +6,13 @@
 
 namespace braceform::text {
 
+// Every byte up to 0x20 removed at both ends.
+inline std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
+  return s;
+}
+
 // Lines end with CR LF, LF or CR; a final line break adds no empty line.
 inline std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;

@@ -59,4 +59,10 @@ constexpr Char FoldAscii(Char c) {
   return c >= Char('a') && c <= Char('z') ? static_cast<Char>(c - ('a' - 'A')) : c;
 }
 
+// 'A' to 'Z' become 'a' to 'z'; every other byte or unit stays.
+template <typename Char>
+constexpr Char LowerAscii(Char c) {
+  return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c + ('a' - 'A')) : c;
+}
+
 }  // namespace braceform::text
