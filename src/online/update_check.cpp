@@ -88,21 +88,12 @@ void Check(const UpdateCheckInput& input, UpdateCheckState& state) {
 
   const std::vector<std::string> fields = UpdateRequestFields(input);
   std::string reply;
-  if (input.endpoint.empty()) {
-    failed = true;
-  } else {
-    try {
-      reply = PostForm("https://" + input.endpoint, fields, input.timeoutMs, input.cancel);
-    } catch (const HttpError&) {
-      failed = true;
-      if (input.cancel && input.cancel->load()) return;
-      try {
-        reply = PostForm("http://" + input.endpoint, fields, input.timeoutMs, input.cancel);
-        failed = false;
-      } catch (const HttpError&) {
-        reply.clear();
-      }
-    }
+  try {
+    bool secureFailed = false;
+    reply = PostSecureFirst(input.endpoint, fields, input.timeoutMs, input.cancel, &secureFailed);
+    if (secureFailed) failed = false;  // the plain answer clears whatever had failed
+  } catch (const HttpError&) {
+    failed = true;  // no server, both requests failed, or cancelled
   }
   if (reply.rfind("ERROR", 0) == 0) failed = true;
   if (failed) return;

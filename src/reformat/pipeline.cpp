@@ -6,6 +6,7 @@
 #include "memory/huge_pages.h"
 #include "streaming/json_reformat.h"
 #include "text/byte_search.h"
+#include "text/lines.h"
 #include "text/utf.h"
 #include "tree/json_document.h"
 
@@ -121,12 +122,7 @@ TextWriterJSONFormat StreamingStyle(bool human, bool unquoted) {
 
 }  // namespace
 
-std::string_view TrimUTF8(std::string_view text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && IsTrimmed(text[b])) ++b;
-  while (e > b && IsTrimmed(text[e - 1])) --e;
-  return text.substr(b, e - b);
-}
+std::string_view TrimUTF8(std::string_view text) { return text::TrimBlanks(text); }
 
 void RemoveCommentLines(DocumentLines& lines, std::vector<std::size_t>* removed) {
   if (!HasCommentLine(lines.TextForm())) return;
