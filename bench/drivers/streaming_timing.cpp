@@ -1,6 +1,7 @@
 // Timing driver for the streaming reformatter (a program, not a test).
 //   streaming_timing FILE [RUNS]    best of RUNS reformats per style of a fresh working copy
-//                                   (the copy is made outside the timing): wall and CPU time
+//                                   (the copy is made outside the timing): wall and CPU time,
+//                                   into memory and to a sink that drops the blocks
 //   streaming_timing --once STYLE FILE
 //                                   one reformat of the file as a tool does it (read into a
 //                                   padded buffer, reformat in place, write to stdout); run it
@@ -64,29 +65,47 @@ int Once(int style, const char* path) {
   return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() ? 0 : 3;
 }
 
+struct Best {
+  double wall = 1e30, cpu = 1e30;
+  std::size_t out = 0;
+};
+
+template <typename Reformat>
+Best Time(const Buffer& in, char* copy, int runs, Reformat reformat) {
+  Best b;
+  for (int r = 0; r < runs; ++r) {
+    std::memcpy(copy, in.bytes.get(), in.size + 8);
+    const double c0 = CpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    b.out = reformat(copy);
+    b.wall = std::min(b.wall, Seconds(t0));
+    b.cpu = std::min(b.cpu, CpuSeconds() - c0);
+  }
+  return b;
+}
+
+void Print(const char* what, const Buffer& in, int runs, const Best& b) {
+  const double mb = static_cast<double>(in.size) / 1e6;
+  std::printf("%-28s %zu bytes in, %zu out; best of %d: wall %.1f ms (%.0f MB/s), cpu %.1f ms\n",
+              what, in.size, b.out, runs, b.wall * 1e3, mb / b.wall, b.cpu * 1e3);
+}
+
 int Repeat(const char* path, int runs) {
   Buffer in;
   if (!ReadPadded(path, in)) return 3;
   std::unique_ptr<char[]> copy(new char[in.size + 8]);
   for (int style : {0, 1, 2, 3}) {
-    double bestWall = 1e30;
-    double bestCpu = 1e30;
-    std::size_t outSize = 0;
-    for (int r = 0; r < runs; ++r) {
-      std::memcpy(copy.get(), in.bytes.get(), in.size + 8);  // names are decoded in place
-      const double c0 = CpuSeconds();
-      const auto t0 = std::chrono::steady_clock::now();
-      const std::string out = braceform::ReformatJSONBuffer(
-          copy.get(), in.size, static_cast<TextWriterJSONFormat>(style));
-      bestWall = std::min(bestWall, Seconds(t0));
-      bestCpu = std::min(bestCpu, CpuSeconds() - c0);
-      outSize = out.size();
-    }
-    const double mb = static_cast<double>(in.size) / 1e6;
-    std::printf(
-        "style %d: %zu bytes in, %zu out; best of %d: wall %.1f ms (%.0f MB/s), cpu %.1f ms (%.0f "
-        "MB/s)\n",
-        style, in.size, outSize, runs, bestWall * 1e3, mb / bestWall, bestCpu * 1e3, mb / bestCpu);
+    const auto f = static_cast<TextWriterJSONFormat>(style);
+    const std::string name = "style " + std::to_string(style);
+    Print((name + " into memory").c_str(), in, runs, Time(in, copy.get(), runs, [&](char* c) {
+            return braceform::ReformatJSONBuffer(c, in.size, f).size();
+          }));
+    Print((name + " to a sink").c_str(), in, runs, Time(in, copy.get(), runs, [&](char* c) {
+            std::size_t n = 0;
+            braceform::ReformatJSONBufferTo(c, in.size, f,
+                                            [&n](const char*, std::size_t len) { n += len; });
+            return n;
+          }));
   }
   return 0;
 }

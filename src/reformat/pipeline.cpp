@@ -50,37 +50,39 @@ std::size_t FindTypographicQuote(const char* s, std::size_t n) {
 std::size_t TurnTypographicQuotes(const char* s, std::size_t n, char* out) {
   char* o = out;
   enum { kOutside, kInPlain, kInTypographic } state = kOutside;
-  std::size_t i = 0;
+  std::size_t i = 0;       // the next byte to read
+  std::size_t copied = 0;  // the bytes from here up to i go out as they are
+  // One move per replaced quote, not one per string: most of the text stays as it is.
+  auto copyUpTo = [&](std::size_t end) {
+    if (o != s + copied) std::memmove(o, s + copied, end - copied);
+    o += end - copied;
+  };
+  auto replace = [&](std::size_t at) {  // the quote at `at` becomes '"'
+    copyUpTo(at);
+    *o++ = '"';
+    i = copied = at + 3;
+  };
   while (true) {
-    std::size_t j = bytes::FindFirstOf(s, n, i, '"', '\\', '\xE2');
-    if (o != s + i) std::memmove(o, s + i, j - i);
-    o += j - i;
+    const std::size_t j = bytes::FindFirstOf(s, n, i, '"', '\\', '\xE2');
     if (j == n) break;
+    i = j + 1;
     if (s[j] == '"') {
       state = state == kOutside ? kInPlain : kOutside;
-      *o++ = '"';
-      i = j + 1;
     } else if (s[j] == '\\') {
-      *o++ = '\\';
-      i = j + 1;
       if (state == kOutside || i == n) continue;
       // An escaped character stays in the string; an escaped typographic quote in a
       // typographic string becomes an escaped plain one.
       if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
-        *o++ = '"';
-        i += 3;
+        replace(i);
       } else {
-        *o++ = s[i++];
+        ++i;
       }
-    } else if (!IsTypographicQuote(s, n, j) || state == kInPlain) {
-      *o++ = s[j];
-      i = j + 1;
-    } else {
-      *o++ = '"';
+    } else if (IsTypographicQuote(s, n, j) && state != kInPlain) {
+      replace(j);
       state = state == kOutside ? kInTypographic : kOutside;
-      i = j + 3;
     }
   }
+  copyUpTo(n);
   return static_cast<std::size_t>(o - out);
 }
 

@@ -115,6 +115,9 @@ TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
       {"after_escaped_quote", Q("[\"a\\\"<<\", 2]"), Q("[\"a\\\"<<\",2]")},
       {"escaped_in_typographic_string", Q("[<<a\\<<b>>]"), "[\"a\\\"b\"]"},
       {"plain_quote_ends_typographic_string", Q("[<<a\", <<b>>]"), "[\"a\",\"b\"]"},
+      // The text between turned quotes moves up as it is, escapes included.
+      {"text_between_turned_quotes", Q("[<<a>>, \"b\\\"c\", \"<<d\", <<e>>, \"f\"]"),
+       Q("[\"a\",\"b\\\"c\",\"<<d\",\"e\",\"f\"]")},
       // Single typographic quotes, U+201E, U+201F, guillemets and a dash stay as they are.
       {"others_kept",
        "\"\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9E\xE2\x80\x9F\xC2\xAB\xC2\xBB\xE2\x80\x94\" ",
