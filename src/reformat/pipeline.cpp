@@ -1,5 +1,7 @@
 #include "reformat/pipeline.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -62,9 +64,30 @@ std::size_t TurnTypographicQuotes(const char* s, std::size_t n, char* out) {
     *o++ = '"';
     i = copied = at + 3;
   };
-  while (true) {
-    const std::size_t j = bytes::FindFirstOf(s, n, i, '"', '\\', '\xE2');
-    if (j == n) break;
+  constexpr std::uint64_t kAll = ~std::uint64_t{0};
+  while (i < n) {
+    // Whole blocks without a byte that could start a typographic quote change nothing; only
+    // the string state is carried over them, from their quotes. Where a backslash stands
+    // outside a string (it escapes nothing there) or an escape crosses the block's end, the
+    // block goes byte by byte.
+    if (n - i >= 64) {
+      const bytes::QuoteBits b = bytes::ClassifyQuotes64(s + i, '\xE2');
+      std::uint64_t carry = 0;
+      const std::uint64_t escaped = bytes::EscapedBytes(b.backslash, carry);
+      const std::uint64_t quotes = b.quote & ~escaped;
+      const std::uint64_t inside = bytes::PrefixParity(quotes) ^ (state == kOutside ? 0 : kAll);
+      if (b.lead == 0 && carry == 0 && (b.backslash & ~escaped & ~inside) == 0) {
+        if (quotes != 0) state = (inside >> 63) != 0 ? kInPlain : kOutside;
+        i += 64;
+        continue;
+      }
+    }
+    const std::size_t limit = std::min(n, i + 64);
+    const std::size_t j = bytes::FindFirstOf(s, limit, i, '"', '\\', '\xE2');
+    if (j == limit) {
+      i = limit;
+      continue;
+    }
     i = j + 1;
     if (s[j] == '"') {
       state = state == kOutside ? kInPlain : kOutside;

@@ -88,6 +88,68 @@ inline const char* SkipBlankRun(const char* p, const char* readableEnd) {
 
 #undef BRACEFORM_BLOCK
 
+// --- 64-byte blocks: one bit per byte, bit i for byte i -----------------------------------
+
+struct QuoteBits {
+  std::uint64_t quote = 0;      // "
+  std::uint64_t backslash = 0;  // the backslash
+  std::uint64_t lead = 0;       // a byte equal to `lead`
+};
+
+// Reads the 64 bytes at p.
+inline QuoteBits ClassifyQuotes64(const char* p, char lead) {
+  QuoteBits b;
+#if defined(__SSE2__)
+  using namespace detail;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = Load(p + 16 * k);
+    b.quote |= static_cast<std::uint64_t>(Mask(Equal(v, '"'))) << (16 * k);
+    b.backslash |= static_cast<std::uint64_t>(Mask(Equal(v, '\\'))) << (16 * k);
+    b.lead |= static_cast<std::uint64_t>(Mask(Equal(v, lead))) << (16 * k);
+  }
+#else
+  for (int i = 0; i < 64; ++i) {
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (p[i] == '"') b.quote |= bit;
+    if (p[i] == '\\') b.backslash |= bit;
+    if (p[i] == lead) b.lead |= bit;
+  }
+#endif
+  return b;
+}
+
+// The bytes escaped by a backslash, read left to right: each backslash that is not itself
+// escaped escapes the byte after it. `carry` says on entry that byte 0 is escaped, and on
+// return that the first byte of the next block is.
+inline std::uint64_t EscapedBytes(std::uint64_t backslash, std::uint64_t& carry) {
+  std::uint64_t escaped = carry;
+  carry = 0;
+  std::uint64_t m = backslash & ~escaped;
+  while (m != 0) {
+    const int i = std::countr_zero(m);
+    if (i == 63) {
+      carry = 1;
+      break;
+    }
+    const std::uint64_t next = std::uint64_t{2} << i;
+    escaped |= next;
+    m &= ~((std::uint64_t{1} << i) | next);
+  }
+  return escaped;
+}
+
+// Bit i set when an odd number of bits at or below i are set: with the string quotes in,
+// the bytes from an opening quote up to its closing one.
+inline std::uint64_t PrefixParity(std::uint64_t x) {
+  x ^= x << 1;
+  x ^= x << 2;
+  x ^= x << 4;
+  x ^= x << 8;
+  x ^= x << 16;
+  x ^= x << 32;
+  return x;
+}
+
 // --- Texts of known length ----------------------------------------------------------------
 
 // Index of the first byte at or after i that equals a, b or c, or n. Pass the same value

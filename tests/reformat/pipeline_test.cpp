@@ -115,6 +115,10 @@ TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
       {"after_escaped_quote", Q("[\"a\\\"<<\", 2]"), Q("[\"a\\\"<<\",2]")},
       {"escaped_in_typographic_string", Q("[<<a\\<<b>>]"), "[\"a\\\"b\"]"},
       {"plain_quote_ends_typographic_string", Q("[<<a\", <<b>>]"), "[\"a\",\"b\"]"},
+      // Outside a string a backslash escapes nothing: its quote opens a string, so the
+      // typographic ones after the comma stand outside one and are turned.
+      {"backslash_outside_a_string", Q("[1 \\\" " + std::string(70, ' ') + ", \"<<a>>\"]"),
+       "[1,\"\"a\"\"]"},
       // The text between turned quotes moves up as it is, escapes included.
       {"text_between_turned_quotes", Q("[<<a>>, \"b\\\"c\", \"<<d\", <<e>>, \"f\"]"),
        Q("[\"a\",\"b\\\"c\",\"<<d\",\"e\",\"f\"]")},
@@ -135,6 +139,34 @@ TEST(ReformatDocument, TypographicQuotesThatDelimitStrings) {
       options.keepDocumentOnFailure = keep;
       EXPECT_EQ(Reformat({c.in}, kCompact, options), Lines{c.out}) << "keep " << keep;
     }
+  }
+}
+
+TEST(ReformatDocument, TypographicQuotesWhereverTheyFallInTheText) {
+  // Each piece as written and as the compact result holds it.
+  const std::vector<std::pair<std::string, std::string>> pieces = {
+      {"\"pl\\\"ain\"", "\"pl\\\"ain\""},
+      {Q("<<ty\\<<po>>"), "\"ty\\\"po\""},
+      {Q("\"say <<hi>> \\\\\""), Q("\"say <<hi>> \\\\\"")},
+      {Q("<<a\""), "\"a\""},
+      {"\"x\xE2\x80\x94y\"", "\"x\xE2\x80\x94y\""},
+      {Q("<<\xE2\x80\x94>>"), "\"\xE2\x80\x94\""},
+      {"\"\\\\\\\\\"", "\"\\\\\\\\\""},
+      {Q("\"<<\""), Q("\"<<\"")},
+      {"\"" + std::string(70, 'w') + "\"", "\"" + std::string(70, 'w') + "\""},
+  };
+  for (std::size_t shift = 0; shift <= 130; ++shift) {
+    const std::string pad = "\"" + std::string(shift, 'x') + "\"";
+    std::string in = "[" + pad, out = "[" + pad;
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+      const auto& [written, result] = pieces[(k + shift) % pieces.size()];
+      in += " , " + written;
+      out += "," + result;
+    }
+    in += "]";
+    out += "]";
+    SCOPED_TRACE(shift);
+    EXPECT_EQ(Reformat({in}, kCompact), Lines{out});
   }
 }
 
