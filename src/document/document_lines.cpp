@@ -124,6 +124,18 @@ DocumentLines DocumentLines::FromText(std::string&& text, std::size_t begin, std
   // Whole blocks while the gap w - r (what the bytes before r grow by) allows them.
   while (bytes::MoveBackUntilAnyOf(buf, r, w, '\r', '\n', tab)) special(r - 1);
   while (true) {
+    if (w == r) {
+      // Nothing before r grows: those bytes stay where they are, and only CR LF pairs
+      // remain there, each starting the line after it (the final break, if still ahead,
+      // lies beyond the lines left to find).
+      std::size_t next = 1;
+      for (const char* p = buf; next < line; ++next) {
+        p = static_cast<const char*>(std::memchr(p, '\n', r - static_cast<std::size_t>(p - buf))) +
+            1;
+        d.starts_[next] = static_cast<std::size_t>(p - buf);
+      }
+      break;
+    }
     std::size_t j = bytes::FindLastOf(buf, r, '\r', '\n', tab);
     std::size_t segment = j == r ? 0 : j + 1;
     std::size_t len = r - segment;

@@ -57,8 +57,7 @@ TEST(DocumentLinesSplit, EveryEntryAgrees) {
     DocumentLines fromTabs = DocumentLines::FromText(std::string_view(c.text), false);
     std::string roomy = "xx" + c.text + "yy";  // in place, with room and a part to cut out
     roomy.reserve(2 * roomy.size() + 16);
-    DocumentLines inPlace =
-        DocumentLines::FromText(std::move(roomy), 2, 2 + c.text.size(), false);
+    DocumentLines inPlace = DocumentLines::FromText(std::move(roomy), 2, 2 + c.text.size(), false);
     EXPECT_EQ(LinesOf(inPlace), c.lines);
     EXPECT_EQ(inPlace.TextForm(), TextFormOf(c.lines));
     EXPECT_EQ(LinesOf(fromView), c.lines);
@@ -74,6 +73,36 @@ TEST(DocumentLinesSplit, TabsBecomeTwoSpacesEverywhere) {
   EXPECT_EQ(LinesOf(d), (std::vector<std::string>{"  {", "    \"a  b\": 1", "}  "}));
 }
 
+// The plain definition of the split, byte by byte.
+Lines SplitByteByByte(const std::string& text, bool tabs) {
+  if (text.empty()) return {};
+  Lines expected(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i + 1 < text.size()) expected.emplace_back();
+    } else if (c == '\t' && tabs) {
+      expected.back() += "  ";
+    } else {
+      expected.back() += c;
+    }
+  }
+  return expected;
+}
+
+void ExpectSplitAsDefined(const std::string& text, bool tabs) {
+  const Lines expected = SplitByteByByte(text, tabs);
+  DocumentLines d = DocumentLines::FromText(std::string_view(text), tabs);
+  ASSERT_EQ(LinesOf(d), expected) << "tabs " << tabs;
+  ASSERT_EQ(d.TextForm(), TextFormOf(expected));
+  std::string roomy = text;
+  roomy.reserve(3 * text.size());
+  DocumentLines inPlace = DocumentLines::FromText(std::move(roomy), 0, text.size(), tabs);
+  ASSERT_EQ(inPlace.TextForm(), TextFormOf(expected)) << "in place, tabs " << tabs;
+  ASSERT_EQ(LinesOf(inPlace), expected);
+}
+
 // The block-wise scanner against the plain definition, over texts long enough for its
 // counters to be summed several times and with breaks at every offset of a block.
 TEST(DocumentLinesSplit, LongMixedTextMatchesByteByByteSplit) {
@@ -83,27 +112,22 @@ TEST(DocumentLinesSplit, LongMixedTextMatchesByteByByteSplit) {
   for (std::size_t length : {1u, 15u, 16u, 17u, 33u, 5000u, 70000u}) {
     std::string text;
     for (std::size_t i = 0; i < length; ++i) text.push_back(alphabet[next() % 8]);
-    for (bool tabs : {false, true}) {
-      Lines expected(1);
-      for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-          if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-          if (i + 1 < text.size()) expected.emplace_back();
-        } else if (c == '\t' && tabs) {
-          expected.back() += "  ";
-        } else {
-          expected.back() += c;
-        }
-      }
-      DocumentLines d = DocumentLines::FromText(std::string_view(text), tabs);
-      ASSERT_EQ(LinesOf(d), expected) << "length " << length << " tabs " << tabs;
-      ASSERT_EQ(d.TextForm(), TextFormOf(expected));
-      std::string roomy = text;
-      roomy.reserve(3 * text.size());
-      DocumentLines inPlace = DocumentLines::FromText(std::move(roomy), 0, text.size(), tabs);
-      ASSERT_EQ(inPlace.TextForm(), TextFormOf(expected)) << "in place, length " << length;
-      ASSERT_EQ(LinesOf(inPlace), expected);
+    SCOPED_TRACE(length);
+    for (bool tabs : {false, true}) ExpectSplitAsDefined(text, tabs);
+  }
+}
+
+// A part that does not grow (CR LF breaks only, and TABs that stay) is left in place;
+// its lines are still found, wherever the first break that grows stands.
+TEST(DocumentLinesSplit, TextThatDoesNotGrowKeepsItsLines) {
+  const std::string lines = "{\r\n\t\"a\": 1,\r\n\r\n\t\"b\": [2]\r\n}";
+  for (const std::string& tail : {std::string(), std::string("\r\n"), std::string("\n"),
+                                  std::string("x\ry"), std::string("\tz")}) {
+    for (std::size_t cut = 0; cut <= lines.size(); ++cut) {
+      const std::string text = lines.substr(0, cut) + tail;
+      SCOPED_TRACE(testing::PrintToString(text));
+      ExpectSplitAsDefined(text, false);
+      ExpectSplitAsDefined(text, true);
     }
   }
 }
