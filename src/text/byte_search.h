@@ -152,6 +152,19 @@ inline std::uint64_t PrefixParity(std::uint64_t x) {
 
 // --- Texts of known length ----------------------------------------------------------------
 
+// Length of the run of bytes below 0x80 at s[i, n), from i.
+inline std::size_t AsciiRun(const char* s, std::size_t n, std::size_t i) {
+  const std::size_t start = i;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const unsigned high = detail::Mask(detail::Load(s + i));  // the top bit of every byte
+    if (high != 0) return i - start + static_cast<std::size_t>(std::countr_zero(high));
+  }
+#endif
+  while (i < n && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i - start;
+}
+
 // Index of the first byte at or after i that equals a, b or c, or n. Pass the same value
 // twice to look for fewer bytes.
 inline std::size_t FindFirstOf(const char* s, std::size_t n, std::size_t i, char a, char b,

@@ -59,13 +59,22 @@ std::size_t ValidUTF8Prefix(std::string_view sv) {
   auto s = reinterpret_cast<const unsigned char*>(sv.data());
   std::size_t n = sv.size(), i = 0;
   while (i < n) {
-    if (i + 8 <= n && AllAscii8(s + i)) {
-      i += 8;
+    const unsigned char b0 = s[i];
+    if (b0 < 0x80) {
+      i += bytes::AsciiRun(sv.data(), n, i);
       continue;
     }
-    if (s[i] < 0x80) {
-      ++i;
-      continue;
+    // The common two- and three-byte forms, whose continuation bytes may take any value.
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      if (i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+        i += 2;
+        continue;
+      }
+    } else if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED) {
+      if (i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+        i += 3;
+        continue;
+      }
     }
     std::size_t len;
     bool ok;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace braceform::text {
@@ -47,6 +48,60 @@ TEST(Utf8, ValidationDecodingAndSanitizing) {
     EXPECT_EQ(SanitizeUTF8(s), !c.valid);
     EXPECT_EQ(s, UTF16ToUTF8(UTF8ToUTF16(c.utf8)));
     EXPECT_TRUE(IsValidUTF8(s));
+  }
+}
+
+// The well-formed byte sequences of UTF-8, table by table: where the first one that is
+// not well formed starts.
+std::size_t WellFormedPrefix(const std::string& s) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char b = byte(i);
+    std::size_t need = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    if (b >= 0xC2 && b <= 0xDF) {
+      need = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      need = 2;
+      if (b == 0xE0) lo = 0xA0;
+      if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      need = 3;
+      if (b == 0xF0) lo = 0x90;
+      if (b == 0xF4) hi = 0x8F;
+    } else {
+      return i;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+      if (i + k >= s.size()) return i;
+      const unsigned char c = byte(i + k);
+      if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return i;
+    }
+    i += need + 1;
+  }
+  return s.size();
+}
+
+TEST(Utf8, ValidPrefixMatchesTheTableOfWellFormedSequences) {
+  // Bytes at the edges of every range of the table, and ASCII runs that fill whole blocks.
+  const unsigned char alphabet[] = {'a',  0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
+                                    0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED,
+                                    0xEE, 0xEF, 0xF0, 0xF3, 0xF4, 0xF5, 0xFF};
+  std::uint32_t seed = 7;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 20000; ++round) {
+    std::string s(next() % 40, 'x');  // shifts what follows across the 16-byte blocks
+    const std::size_t length = 1 + next() % 12;
+    for (std::size_t k = 0; k < length; ++k) {
+      if (next() % 4 == 0) s.append(next() % 20, 'y');
+      s.push_back(static_cast<char>(alphabet[next() % sizeof alphabet]));
+    }
+    ASSERT_EQ(ValidUTF8Prefix(s), WellFormedPrefix(s)) << testing::PrintToString(s);
   }
 }
 
