@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "streaming/json_scan.h"
+#include "support/tabs.h"
 
 namespace braceform {
 namespace {
@@ -403,17 +404,7 @@ TEST(StreamingReformat, DeepNestingInLineBreakingStyle) {
   EXPECT_EQ(Human(std::string(kDepth, '[') + std::string(kDepth, ']')), closed);
 }
 
-std::string TabsAsTwoSpaces(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\t') {
-      out.append(2, ' ');
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
+using testing_support::TabsAsTwoSpaces;
 
 struct Spaced {
   std::optional<std::string> text;
