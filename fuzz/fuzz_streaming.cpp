@@ -10,13 +10,11 @@
 #include <string_view>
 
 #include "streaming/json_reformat.h"
-#include "support/tabs.h"
 
 namespace {
 
 using braceform::ReformatJSONText;
 using braceform::TextWriterJSONFormat;
-using braceform::testing_support::TabsAsTwoSpaces;
 
 // A strict reader of RFC 8259 JSON, enough to tell which inputs must round-trip.
 class StrictJSON {
@@ -134,6 +132,18 @@ class StrictJSON {
 
 void Check(bool ok) {
   if (!ok) std::abort();
+}
+
+std::string TabsAsTwoSpaces(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\t') {
+      out.append(2, ' ');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "streaming/json_scan.h"
-#include "support/tabs.h"
 
 namespace braceform {
 namespace {
@@ -404,7 +403,17 @@ TEST(StreamingReformat, DeepNestingInLineBreakingStyle) {
   EXPECT_EQ(Human(std::string(kDepth, '[') + std::string(kDepth, ']')), closed);
 }
 
-using testing_support::TabsAsTwoSpaces;
+std::string TabsAsTwoSpaces(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\t') {
+      out.append(2, ' ');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
 
 struct Spaced {
   std::optional<std::string> text;
