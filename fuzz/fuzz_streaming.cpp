@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -134,18 +133,6 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-std::string TabsAsTwoSpaces(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\t') {
-      out.append(2, ' ');
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -173,16 +160,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     buffer.append(braceform::kTextPadding, '\0');
     Check(braceform::ReformatJSONBuffer(buffer.data(), size, braceform::jsonCompact) == out[0]);
     Check(std::string_view(buffer).substr(0, size) == input);
-    // Indented with spaces, the line-breaking styles give their TAB form with every TAB as
-    // two spaces, and stop at the same byte.
-    for (int style : {1, 2}) {
-      braceform::ReformatStop spacedStop;
-      const std::optional<std::string> spaced = braceform::ReformatJSONBufferSpaceIndented(
-          buffer.data(), size, static_cast<TextWriterJSONFormat>(style), &spacedStop);
-      if (!spaced) continue;
-      Check(TabsAsTwoSpaces(*spaced) == TabsAsTwoSpaces(out[style]));
-      Check(spacedStop.complete == stop[style].complete && spacedStop.offset == stop[style].offset);
-    }
   }
   if (StrictJSON(text).IsContainerDocument()) {
     // A well-formed document followed by nothing is read whole.

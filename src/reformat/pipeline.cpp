@@ -145,18 +145,6 @@ TextWriterJSONFormat StreamingStyle(bool human, bool unquoted) {
   return human ? jsonHumanReadable : jsonCompact;
 }
 
-// The streaming engine on the working copy. Where TABs become two spaces anyway, it indents
-// with spaces itself, and the split into lines then moves only the TABs inside strings.
-std::string RunEngine(char* text, std::size_t n, bool human, const ReformatOptions& options,
-                      ReformatStop* stop) {
-  const TextWriterJSONFormat style = StreamingStyle(human, options.unquotedNames);
-  if (human && options.convertTabsToSpaces) {
-    if (auto spaced = ReformatJSONBufferSpaceIndented(text, n, style, stop))
-      return *std::move(spaced);
-  }
-  return ReformatJSONBuffer(text, n, style, stop);
-}
-
 }  // namespace
 
 std::string_view TrimUTF8(std::string_view text) { return text::TrimBlanks(text); }
@@ -225,12 +213,14 @@ ReformatResult ReformatDocument(DocumentLines& lines, ReformatMode mode,
     text.resize(n);
     text.append(kTextPadding, '\0');
     ReformatStop stop;
-    result = RunEngine(text.data(), n, human, options, &stop);
+    result =
+        ReformatJSONBuffer(text.data(), n, StreamingStyle(human, options.unquotedNames), &stop);
     locate(stop, text.data(), n);
   } else if (!lines.Empty()) {  // the empty text gives the empty text
     WorkingCopy work = BuildWorkingCopy(lines.TextForm());
     ReformatStop stop;
-    result = RunEngine(work.data.get(), work.size, human, options, &stop);
+    result = ReformatJSONBuffer(work.data.get(), work.size,
+                                StreamingStyle(human, options.unquotedNames), &stop);
     locate(stop, work.data.get(), work.size);
   }
   // The engine passes bytes through unchecked, and may write a lone lead byte as a

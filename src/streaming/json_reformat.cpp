@@ -488,20 +488,16 @@ ReformatStop StopOf(const TextWriter& writer, const char* buffer, std::size_t le
   return {false, static_cast<std::size_t>(at - buffer)};
 }
 
-// The TAB form writes every break below its buffer's size; real documents stay far below
-// this, and deeper ones cost quadratic space in either form, so the spaces give way early.
-constexpr std::uint64_t kDeepestSpacedBreak = 4096;
-static_assert(kDeepestSpacedBreak < TextWriter::kReformatBufferSize - 1);
+}  // namespace
 
-std::string ReformatIntoMemory(char* buffer, std::size_t length, TextWriterJSONFormat style,
-                               ReformatStop* stop, bool spaces) {
+std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style,
+                               ReformatStop* stop) {
   if (buffer == nullptr) {
     if (stop != nullptr) *stop = {};
     return {};
   }
   alignas(64) char tempBuf[TextWriter::kReformatBufferSize];
   TextWriter writer(tempBuf, TextWriter::kReformatBufferSize);
-  writer.SetIndentWithSpaces(spaces, kDeepestSpacedBreak);
   // Compact output is about as long as its input; line breaks can nearly double it. Only
   // the pages written are ever touched, so a generous reserve costs address space only;
   // where even that is refused, the stream grows as it goes.
@@ -520,23 +516,6 @@ std::string ReformatIntoMemory(char* buffer, std::size_t length, TextWriterJSONF
     result.shrink_to_fit();
   }
   return result;
-}
-
-}  // namespace
-
-std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style,
-                               ReformatStop* stop) {
-  return ReformatIntoMemory(buffer, length, style, stop, false);
-}
-
-std::optional<std::string> ReformatJSONBufferSpaceIndented(char* buffer, std::size_t length,
-                                                           TextWriterJSONFormat style,
-                                                           ReformatStop* stop) {
-  try {
-    return ReformatIntoMemory(buffer, length, style, stop, true);
-  } catch (const EIndentTooDeep&) {
-    return std::nullopt;
-  }
 }
 
 void ReformatJSONBufferTo(char* buffer, std::size_t length, TextWriterJSONFormat style,

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,14 +39,6 @@ std::string ReformatJSONText(std::string_view text, TextWriterJSONFormat style,
 // `stop`. A null buffer gives the empty text.
 std::string ReformatJSONBuffer(char* buffer, std::size_t length, TextWriterJSONFormat style,
                                ReformatStop* stop = nullptr);
-
-// For a caller that turns every TAB of the output into two spaces anyway: the line-breaking
-// styles indent with two spaces per level, so the output is the TAB form with its
-// indentation so turned (TABs inside strings stay). Gives nothing when the nesting is so deep
-// that the TAB form would leave line breaks out; the caller then takes the TAB form.
-std::optional<std::string> ReformatJSONBufferSpaceIndented(char* buffer, std::size_t length,
-                                                           TextWriterJSONFormat style,
-                                                           ReformatStop* stop = nullptr);
 
 // The same output handed to sink in blocks as it is made, never held whole. What the sink
 // throws ends the walk and reaches the caller.

@@ -142,20 +142,6 @@ void TextWriter::AddCRAndIndentSlow() {
   pos_ += static_cast<std::ptrdiff_t>(n) + 2;
 }
 
-void TextWriter::AddCRAndSpacesSlow(std::uint64_t n, std::uint64_t at) {
-  if (n > deepestSpaced_) throw EIndentTooDeep{};
-  Add('\r', '\n');
-  for (std::uint64_t left = 2 * n; left > 0;) {
-    if (pos_ > bEnd_) FlushToStream();
-    const auto room = static_cast<std::uint64_t>(bEnd_ - pos_) + 1;
-    const std::uint64_t k = left < room ? left : room;
-    std::memset(pos_, ' ', static_cast<std::size_t>(k));
-    pos_ += k;
-    left -= k;
-  }
-  if (n > 0) indentEndsAt_ = at + 2 * n + 2;
-}
-
 void TextWriter::WriteToStream(const char* block, std::size_t length) {
   if (onFlushToStream_) onFlushToStream_(block, length);
   if (sink_) {
@@ -218,7 +204,6 @@ void TextWriter::CancelAll() {
   stream_.clear();
   totalFileSize_ = 0;
   pos_ = tempBuf_;
-  indentEndsAt_ = ~std::uint64_t{0};
 }
 
 }  // namespace braceform

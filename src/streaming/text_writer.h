@@ -20,8 +20,6 @@ class EWriterError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct EIndentTooDeep {};
-
 // The 256-entry escape table of AddJSONEscape: 0 copy, 1 end of text (the zero byte),
 // 2 the "\u00XX" form, otherwise the letter that follows the backslash.
 extern const std::array<std::uint8_t, 256> kJSONEscape;
@@ -85,10 +83,6 @@ class TextWriter {
   void AddJSONEscape(const char* p, std::int64_t len);
   // CR LF and one TAB per level; nothing right after an indented line break.
   void AddCRAndIndent() {
-    if (indentSpaces_) {
-      AddCRAndSpaces();
-      return;
-    }
     // The common case inline: a shallow break into a buffer that has room writes one
     // 16-byte pattern (the reserve behind BEnd takes what lies past the break).
     static constexpr char kBreak[17] = "\r\n\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
@@ -100,14 +94,6 @@ class TextWriter {
       return;
     }
     AddCRAndIndentSlow();
-  }
-
-  // Two spaces per level instead of a TAB, for a caller that turns every TAB of the output
-  // into two spaces anyway. A break deeper than `deepest` throws EIndentTooDeep (what the
-  // TAB form writes at such depths depends on its buffer), which ends the walk.
-  void SetIndentWithSpaces(bool on, std::uint64_t deepest = 0) {
-    indentSpaces_ = on;
-    deepestSpaced_ = deepest;
   }
 
   void FlushToStream();
@@ -152,23 +138,6 @@ class TextWriter {
   void AddNoJSONEscapeLong(const char* p, std::int64_t len);
   void WriteToStream(const char* block, std::size_t length);
   void AddCRAndIndentSlow();
-  std::uint64_t Written() const {
-    return totalFileSize_ + static_cast<std::uint64_t>(pos_ - tempBuf_);
-  }
-  void AddCRAndSpaces() {
-    static constexpr char kBreak[33] = "\r\n                              ";
-    const auto n = static_cast<std::uint64_t>(humanReadableLevel_);
-    const std::uint64_t at = Written();
-    if (at == indentEndsAt_) return;      // right after an indented break, as a TAB would show
-    if (n <= 15 && bEnd_ - pos_ >= 16) {  // 32 bytes fit (the reserve behind BEnd takes some)
-      std::memcpy(pos_, kBreak, 32);
-      pos_ += 2 * n + 2;
-      if (n > 0) indentEndsAt_ = at + 2 * n + 2;
-      return;
-    }
-    AddCRAndSpacesSlow(n, at);
-  }
-  void AddCRAndSpacesSlow(std::uint64_t n, std::uint64_t at);
   char LastByte() const;
 
   char* pos_ = nullptr;   // next free byte of the buffer
@@ -186,9 +155,6 @@ class TextWriter {
   const char* valueEnd_ = nullptr;
   // 64-bit: input of more than 2 GiB could nest deeper than a 32-bit level counts.
   std::int64_t humanReadableLevel_ = 0;
-  bool indentSpaces_ = false;
-  std::uint64_t indentEndsAt_ = ~std::uint64_t{0};  // output offset after the last indented break
-  std::uint64_t deepestSpaced_ = 0;
 };
 
 }  // namespace braceform

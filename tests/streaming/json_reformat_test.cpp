@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -401,83 +400,6 @@ TEST(StreamingReformat, DeepNestingInLineBreakingStyle) {
   for (int level = kDepth - 2; level >= 0; --level)
     closed += "\r\n" + std::string(level, '\t') + "]";
   EXPECT_EQ(Human(std::string(kDepth, '[') + std::string(kDepth, ']')), closed);
-}
-
-std::string TabsAsTwoSpaces(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\t') {
-      out.append(2, ' ');
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-struct Spaced {
-  std::optional<std::string> text;
-  ReformatStop stop;
-};
-
-Spaced SpaceIndented(const std::string& text, TextWriterJSONFormat style) {
-  std::string buffer = text + std::string(kTextPadding, '\0');
-  Spaced r;
-  r.text = ReformatJSONBufferSpaceIndented(buffer.data(), text.size(), style, &r.stop);
-  return r;
-}
-
-TEST(StreamingReformat, SpaceIndentedFormIsTheTabFormWithTwoSpacesPerTab) {
-  std::vector<std::string> texts = {
-      "{}",
-      "[]",
-      "[[]]",
-      "{\"a\":{}}",
-      "[{},[],{\"b\":[{}]}]",
-      "{\"a\":[1,{\"b\":[]}],\"c\":{}}",
-      "[\"tab\tin a string\",{\"k\t\":\"\t\"}]",
-      "{\"a\":",
-      "[1,",
-      "{",
-      "[",
-      "[{",
-      "{\"a\":[",
-      "{'a':1, b:[true,null]}",
-      "[1 2]",
-      std::string(40, '[') + std::string(40, ']'),
-      "{\"deep\":" + std::string(30, '[') + "0" + std::string(30, ']') + "}",
-  };
-  // Every cut of a document that runs through the layout's cases.
-  const std::string doc =
-      "{\"a\": [1, [], {}, {\"b\": [[2], {\"c\": \"\t\"}]}], \"d\": {\"e\": {}}}";
-  for (std::size_t n = 1; n <= doc.size(); ++n) texts.push_back(doc.substr(0, n));
-  for (const std::string& text : texts) {
-    for (TextWriterJSONFormat style : {jsonHumanReadable, jsonUnquotedPropName}) {
-      SCOPED_TRACE(testing::PrintToString(text));
-      ReformatStop tabStop;
-      const std::string tabs = ReformatJSONText(text, style, &tabStop);
-      const Spaced spaced = SpaceIndented(text, style);
-      ASSERT_TRUE(spaced.text.has_value());
-      EXPECT_EQ(TabsAsTwoSpaces(*spaced.text), TabsAsTwoSpaces(tabs));
-      EXPECT_EQ(spaced.stop.complete, tabStop.complete);
-      EXPECT_EQ(spaced.stop.offset, tabStop.offset);
-    }
-  }
-  // The compact styles have no indentation: the same bytes.
-  ASSERT_TRUE(SpaceIndented(doc, jsonCompact).text.has_value());
-  EXPECT_EQ(*SpaceIndented(doc, jsonCompact).text, ReformatJSONText(doc, jsonCompact));
-}
-
-TEST(StreamingReformat, SpaceIndentedFormGivesWayToTheTabFormWhenVeryDeep) {
-  // Deep breaks are written in full; beyond a depth no document reaches, the TAB form's
-  // own rules apply instead.
-  for (int depth : {16, 300, 4096}) {
-    const std::string text = std::string(depth, '[') + std::string(depth, ']');
-    const Spaced spaced = SpaceIndented(text, jsonHumanReadable);
-    ASSERT_TRUE(spaced.text.has_value()) << depth;
-    EXPECT_EQ(*spaced.text, TabsAsTwoSpaces(Human(text))) << depth;
-  }
-  EXPECT_FALSE(SpaceIndented(std::string(4098, '['), jsonHumanReadable).text.has_value());
 }
 
 }  // namespace
