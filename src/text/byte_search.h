@@ -182,6 +182,26 @@ inline std::size_t FindFirstOf(const char* s, std::size_t n, std::size_t i, char
   return n;
 }
 
+// Whether every CR is followed by an LF and every LF follows a CR.
+inline bool OnlyCrLfBreaks(const char* s, std::size_t n) {
+  std::size_t i = 0;
+  bool pendingCr = false;  // the byte before i is a CR
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = detail::Load(s + i);
+    const unsigned cr = detail::Mask(detail::Equal(v, '\r'));
+    const unsigned lf = detail::Mask(detail::Equal(v, '\n'));
+    if (lf != (((cr << 1) | (pendingCr ? 1u : 0u)) & 0xFFFFu)) return false;
+    pendingCr = (cr >> 15) != 0;
+  }
+#endif
+  for (; i < n; ++i) {
+    if ((s[i] == '\n') != pendingCr) return false;
+    pendingCr = s[i] == '\r';
+  }
+  return !pendingCr;
+}
+
 // Index of the last byte before end that equals a, b or c, or end when there is none.
 inline std::size_t FindLastOf(const char* s, std::size_t end, char a, char b, char c) {
   std::size_t r = end;

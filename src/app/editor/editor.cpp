@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "text/byte_search.h"
+
 namespace braceform {
 
 namespace {
@@ -57,10 +59,13 @@ void InstallQuietAccessibility() {
 namespace {
 // Appends `text` with every CR LF, lone CR and lone LF written as CR LF.
 void AppendNormalised(std::string& out, std::string_view text) {
+  if (bytes::OnlyCrLfBreaks(text.data(), text.size())) {  // as the editor holds it: one copy
+    out.append(text);
+    return;
+  }
   std::size_t i = 0, n = text.size();
   while (i < n) {
-    std::size_t j = i;
-    while (j < n && text[j] != '\r' && text[j] != '\n') ++j;
+    const std::size_t j = bytes::FindFirstOf(text.data(), n, i, '\r', '\n', '\n');
     out.append(text.data() + i, j - i);
     if (j == n) break;
     out += "\r\n";
@@ -69,14 +74,7 @@ void AppendNormalised(std::string& out, std::string_view text) {
 }
 
 bool HasOnlyCrLfBreaks(std::string_view text) {
-  for (std::size_t i = 0, n = text.size(); i < n; ++i) {
-    if (text[i] == '\n') return false;
-    if (text[i] == '\r') {
-      if (i + 1 == n || text[i + 1] != '\n') return false;
-      ++i;
-    }
-  }
-  return true;
+  return bytes::OnlyCrLfBreaks(text.data(), text.size());
 }
 }  // namespace
 
