@@ -82,27 +82,30 @@ std::size_t TurnTypographicQuotes(const char* s, std::size_t n, char* out) {
         continue;
       }
     }
+    // The whole block byte by byte before the next block is classified.
     const std::size_t limit = std::min(n, i + 64);
-    const std::size_t j = bytes::FindFirstOf(s, limit, i, '"', '\\', '\xE2');
-    if (j == limit) {
-      i = limit;
-      continue;
-    }
-    i = j + 1;
-    if (s[j] == '"') {
-      state = state == kOutside ? kInPlain : kOutside;
-    } else if (s[j] == '\\') {
-      if (state == kOutside || i == n) continue;
-      // An escaped character stays in the string; an escaped typographic quote in a
-      // typographic string becomes an escaped plain one.
-      if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
-        replace(i);
-      } else {
-        ++i;
+    while (i < limit) {
+      const std::size_t j = bytes::FindFirstOf(s, limit, i, '"', '\\', '\xE2');
+      if (j == limit) {
+        i = limit;
+        break;
       }
-    } else if (IsTypographicQuote(s, n, j) && state != kInPlain) {
-      replace(j);
-      state = state == kOutside ? kInTypographic : kOutside;
+      i = j + 1;
+      if (s[j] == '"') {
+        state = state == kOutside ? kInPlain : kOutside;
+      } else if (s[j] == '\\') {
+        if (state == kOutside || i == n) continue;
+        // An escaped character stays in the string; an escaped typographic quote in a
+        // typographic string becomes an escaped plain one.
+        if (state == kInTypographic && IsTypographicQuote(s, n, i)) {
+          replace(i);
+        } else {
+          ++i;
+        }
+      } else if (IsTypographicQuote(s, n, j) && state != kInPlain) {
+        replace(j);
+        state = state == kOutside ? kInTypographic : kOutside;
+      }
     }
   }
   copyUpTo(n);

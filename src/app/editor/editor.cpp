@@ -72,10 +72,6 @@ void AppendNormalised(std::string& out, std::string_view text) {
     i = (text[j] == '\r' && j + 1 < n && text[j + 1] == '\n') ? j + 2 : j + 1;
   }
 }
-
-bool HasOnlyCrLfBreaks(std::string_view text) {
-  return bytes::OnlyCrLfBreaks(text.data(), text.size());
-}
 }  // namespace
 
 std::string NormaliseLineBreaks(std::string_view text) {
@@ -234,7 +230,7 @@ namespace {
 // had to be rewritten; a text that already uses CR LF throughout is taken as it is.
 std::string_view EditorContent(std::string_view text, bool keepFinalBreak, std::string& buffer) {
   std::string_view content = text;
-  if (!HasOnlyCrLfBreaks(text)) {
+  if (!bytes::OnlyCrLfBreaks(text.data(), text.size())) {
     buffer = NormaliseLineBreaks(text);
     content = buffer;
   }
