@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 30
 GENERATOR  := -G Ninja
 JOBS       ?= $(shell nproc)
 
-.PHONY: all bootstrap build build-werror run test test-unit test-quick test-asan test-fuzz fuzz-build fuzz bench clean package
+.PHONY: all bootstrap build build-werror run test test-unit test-quick test-asan test-fuzz fuzz-build fuzz bench clean package check-format
 
 all: build
 
@@ -64,8 +64,12 @@ test-unit: build-werror
 test-quick: build-werror
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE slow
 
+# Every C++ file follows .clang-format.
+check-format: bootstrap
+	scripts/check-format
+
 # The main suite runs last so that its summary closes the output.
-test: test-fuzz test-asan test-unit
+test: check-format test-fuzz test-asan test-unit
 
 bench: bootstrap
 	scripts/bootstrap bench

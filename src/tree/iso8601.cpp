@@ -23,8 +23,8 @@ const pcre2_code* Pattern() {
   static const pcre2_code* code = [] {
     int err = 0;
     PCRE2_SIZE errOffset = 0;
-    pcre2_code* c = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kPattern), PCRE2_ZERO_TERMINATED,
-                                  0, &err, &errOffset, nullptr);
+    pcre2_code* c = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kPattern), PCRE2_ZERO_TERMINATED, 0,
+                                  &err, &errOffset, nullptr);
     if (c == nullptr) throw std::logic_error("The date pattern does not compile");
     pcre2_jit_compile(c, PCRE2_JIT_COMPLETE);  // falls back to the interpreter if JIT is absent
     return c;
@@ -92,9 +92,9 @@ std::int64_t LocalFromUniversal(std::int64_t ms) {
   const std::time_t t = static_cast<std::time_t>(secs);
   std::tm tm{};
   if (localtime_r(&t, &tm) == nullptr) return ms;
-  const std::int64_t days = DaysFromCivil(static_cast<std::int64_t>(tm.tm_year) + 1900,
-                                          static_cast<unsigned>(tm.tm_mon + 1),
-                                          static_cast<unsigned>(tm.tm_mday));
+  const std::int64_t days =
+      DaysFromCivil(static_cast<std::int64_t>(tm.tm_year) + 1900,
+                    static_cast<unsigned>(tm.tm_mon + 1), static_cast<unsigned>(tm.tm_mday));
   return days * kMsPerDay + (tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) * 1000LL +
          (unixMs - secs * 1000);
 }
@@ -121,7 +121,8 @@ std::int64_t UniversalFromLocal(std::int64_t ms) {
   const std::int64_t localSecs =
       (DaysFromCivil(static_cast<std::int64_t>(back.tm_year) + 1900,
                      static_cast<unsigned>(back.tm_mon + 1), static_cast<unsigned>(back.tm_mday)) -
-       kUnixEpochDays) * 86400 +
+       kUnixEpochDays) *
+          86400 +
       back.tm_hour * 3600 + back.tm_min * 60 + back.tm_sec;
   const std::int64_t offset = localSecs - static_cast<std::int64_t>(t);
   return ms - offset * 1000;

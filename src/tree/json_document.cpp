@@ -5,9 +5,9 @@
 
 #include "text/utf.h"
 #include "tree/iso8601.h"
-#include "tree/lex_scanner.h"
 #include "tree/json_parser.h"
 #include "tree/json_writer.h"
+#include "tree/lex_scanner.h"
 #include "tree/wtf8.h"
 
 namespace braceform {
@@ -43,9 +43,8 @@ JSONDocument::JSONDocument(std::string json, bool checkDate)
 }
 
 std::u16string JSONDocument::AsJSON(bool ident, bool universalTime) const {
-  return Guarded("write", [&] {
-    return JSONWriter(ident, universalTime, false).WriteUTF16(root_);
-  });
+  return Guarded("write",
+                 [&] { return JSONWriter(ident, universalTime, false).WriteUTF16(root_); });
 }
 
 std::string JSONDocument::AsJSONUTF8(bool ident, bool universalTime) const {

@@ -52,10 +52,10 @@ class ValueStack {
   void Advance() {
     if (!blocks_.empty() && end_ != 0) ++cur_;
     if (cur_ == blocks_.size()) {
-      const std::size_t cap = blocks_.empty() ? 256 : std::min<std::size_t>(
-                                                          blocks_.back().cap * 2, 1 << 16);
-      blocks_.push_back({std::unique_ptr<JSONValue, Free>(static_cast<JSONValue*>(
-                             ::operator new(cap * sizeof(JSONValue)))),
+      const std::size_t cap =
+          blocks_.empty() ? 256 : std::min<std::size_t>(blocks_.back().cap * 2, 1 << 16);
+      blocks_.push_back({std::unique_ptr<JSONValue, Free>(
+                             static_cast<JSONValue*>(::operator new(cap * sizeof(JSONValue)))),
                          end_, cap});
     }
     end_ = blocks_[cur_].start + blocks_[cur_].cap;
@@ -82,8 +82,8 @@ class JSONBuilder {
   struct Frame {
     bool isObject;
     Step step;
-    std::size_t begin;       // first element of an array on the items stack
-    std::string_view name;   // the member waiting for this frame's child container
+    std::size_t begin;      // first element of an array on the items stack
+    std::string_view name;  // the member waiting for this frame's child container
   };
 
   Started ReadValue(JSONValue& val);
@@ -104,8 +104,8 @@ class JSONBuilder {
 
 JSONValue JSONBuilder::ReadString() {
   const std::string_view text = LGen.Text();
-  if (FCheckDates && text.size() >= 5 && text.size() <= 25 * 3 &&
-      wtf8::UTF16Length(text) >= 5 && wtf8::UTF16Length(text) <= 25) {
+  if (FCheckDates && text.size() >= 5 && text.size() <= 25 * 3 && wtf8::UTF16Length(text) >= 5 &&
+      wtf8::UTF16Length(text) <= 25) {
     std::int64_t ms = 0;
     DataType kind = dtNil;
     if (JSONDateManager::Check(text, ms, kind) &&

@@ -89,12 +89,12 @@ TEST_F(WindowTest, QueuedClickWaitsForTheRunningCommand) {
   ui_->onOpenDialog = [&] { statusAtOpen << form_->StatusText(); };
   auto* load = form_->findChild<QPushButton*>("ButtonLoad");
   const QPointF at(10, 10);
-  QCoreApplication::postEvent(load, new QMouseEvent(QEvent::MouseButtonPress, at,
-                                                    load->mapToGlobal(at), Qt::LeftButton,
-                                                    Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(load, new QMouseEvent(QEvent::MouseButtonRelease, at,
-                                                    load->mapToGlobal(at), Qt::LeftButton,
-                                                    Qt::NoButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      load, new QMouseEvent(QEvent::MouseButtonPress, at, load->mapToGlobal(at), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      load, new QMouseEvent(QEvent::MouseButtonRelease, at, load->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier));
   form_->ButtonHumanClick();
   EXPECT_TRUE(statusAtOpen.isEmpty());
   QApplication::processEvents();

@@ -16,8 +16,7 @@ struct Case {
   std::string written;
 };
 
-std::string WrittenString(const std::string& s, bool universalTime = false,
-                          bool checkDate = true) {
+std::string WrittenString(const std::string& s, bool universalTime = false, bool checkDate = true) {
   const std::string out = testing::Write("[\"" + s + "\"]", false, universalTime, checkDate);
   return out.substr(2, out.size() - 4);
 }

@@ -53,8 +53,8 @@ TEST(JSONDocument, SyntaxErrorCarriesLineAndColumn) {
 // The pipeline's sample document: comment line dropped, quotes replaced, joined with CR LF.
 TEST(JSONDocument, PipelineSampleDocument) {
   EXPECT_EQ(Indented("{\"a\":[1,2],\"b\":{}}\r\n"),
-            Lines({"{", "  \"a\":  ", "  [", "1,", "2  ", "  ],", "  \"b\":  ", "  {", "  ",
-                   "  }", "}"}));
+            Lines({"{", "  \"a\":  ", "  [", "1,", "2  ", "  ],", "  \"b\":  ", "  {", "  ", "  }",
+                   "}"}));
 }
 
 // The UTF-8 entry points give what the UTF-16 ones give on the converted text.
@@ -74,7 +74,8 @@ TEST(JSONDocument, UTF8EntryPointsMatchUTF16) {
     for (bool ident : {false, true}) {
       std::string viaUTF16, viaUTF8;
       try {
-        viaUTF16 = text::UTF16ToUTF8(ParseJSONDocument(text::UTF8ToUTF16(in))->AsJSON(ident, false));
+        viaUTF16 =
+            text::UTF16ToUTF8(ParseJSONDocument(text::UTF8ToUTF16(in))->AsJSON(ident, false));
       } catch (const JSONError& e) {
         viaUTF16 = std::string("error: ") + e.what();
       }

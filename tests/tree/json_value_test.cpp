@@ -28,7 +28,7 @@ TEST(JSONValue, RepeatedNamesKeepTheLastInTheOrderOfLastOccurrence) {
       {R"({"Name":1,"name":2})", R"({"name":2})"},
       {R"({"A":1,"a":2})", R"({"a":2})"},
       {"{\"\xC3\xA9\":1,\"\xC3\x89\":2}", "{\"\xC3\xA9\":1,\"\xC3\x89\":2}"},  // é, É
-      {R"({"a_":1,"A_":2,"[":3,"{":4})", R"({"A_":2,"[":3,"{":4})"},  // only a-z fold
+      {R"({"a_":1,"A_":2,"[":3,"{":4})", R"({"A_":2,"[":3,"{":4})"},           // only a-z fold
       {R"([1,1,1])", R"([1,1,1])"},
   };
   for (const auto& c : cases) EXPECT_EQ(Compact(c.input), c.expected) << c.input;

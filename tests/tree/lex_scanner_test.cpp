@@ -44,8 +44,7 @@ TEST(LexScanner, Tokens) {
       {R"("\u0041\q\/\b\f\n\r\t\v\\")", "1:Aq/\b\f\n\r\t\v\\"},
       {R"("\uD83D\uDE00")", "1:\xF0\x9F\x98\x80"},  // two escapes, one character
       {"007 -0 1e2 1.0 1E+2 2e-1", "I:7 I:0 D:100.000000 D:1.000000 D:100.000000 D:0.200000"},
-      {"9223372036854775807 -9223372036854775808",
-       "I:9223372036854775807 I:-9223372036854775808"},
+      {"9223372036854775807 -9223372036854775808", "I:9223372036854775807 I:-9223372036854775808"},
       {"1. -.5 1 2", "D:1.000000 D:-0.500000 I:1 I:2"},
       {"1.2.3", "D:1.200000 11:. I:3"},
       {", . : [ ] { }", "12:, 11:. 10:: 5:[ 6:] 7:{ 8:}"},
@@ -116,8 +115,8 @@ TEST(LexScanner, NameCheckRefusesNumbersNullAndLineBreaks) {
   struct Case {
     std::string input;
     bool isName;
-  } cases[] = {{"\"a\"", true}, {"a", true}, {"true", true}, {"FALSE", true},
-               {"'a'", true},   {"1", false}, {"null", false}, {"\"a\\nb\"", false},
+  } cases[] = {{"\"a\"", true},      {"a", true},  {"true", true},  {"FALSE", true},
+               {"'a'", true},        {"1", false}, {"null", false}, {"\"a\\nb\"", false},
                {"\"a\\rb\"", false}, {"[", false}};
   for (const auto& c : cases) {
     LexGenerator gen(c.input);
